@@ -1,0 +1,127 @@
+#pragma once
+// The seam between the installer's logic and Windows. Every platform call that
+// host/, package/ and setup/ make goes through here, so the logic can run natively
+// against an in-memory fake. Text is ANSI (code page 936) in std::string; DWORDs are
+// uint32_t. Each method stands for the Win32 call it is named after.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sys {
+
+// Win32 values the logic relies on, so that portable code needs no <windows.h>.
+constexpr uint32_t kFileAttributeReadonly = 0x1;
+constexpr uint32_t kFileAttributeNormal = 0x80;
+constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFF;
+constexpr uint16_t kProcessorArchitectureAmd64 = 9;
+constexpr int kSmServerR2 = 89;
+constexpr uint8_t kVerNtWorkstation = 1;
+constexpr uint32_t kSuoiForceDelete = 1;
+constexpr uint32_t kInstallFlagForce = 1;
+
+constexpr uint32_t kErrorFileNotFound = 2;
+constexpr uint32_t kErrorNoMoreItems = 259;
+constexpr uint32_t kErrorInvalidFlags = 1004;
+constexpr uint32_t kErrorNoSuchDevinst = 0xE000020B;
+constexpr uint32_t kErrorInWow64 = 0xE0000235;
+
+// The fields of OSVERSIONINFOEXA that the classification reads.
+struct OsVersion {
+    uint32_t majorVersion = 0;
+    uint32_t minorVersion = 0;
+    uint32_t platformId = 0;
+    uint8_t productType = 0;
+};
+
+// What one read of a file gave: CreateFileA + ReadFile.
+struct FileRead {
+    bool opened = false;     // the file could be opened for reading
+    bool readOk = false;     // the read itself succeeded
+    std::string bytes;       // what was read, at most the requested count
+};
+
+// A started process that was waited for.
+struct ProcessExit {
+    bool started = false;        // CreateProcessA succeeded
+    bool exitCodeKnown = false;  // GetExitCodeProcess succeeded
+    uint32_t exitCode = 0;
+};
+
+class System {
+public:
+    virtual ~System() = default;
+
+    // --- system information
+    // GetModuleHandleA + GetProcAddress: whether the module exports the entry point.
+    virtual bool HasProcAddress(const std::string& module, const std::string& procName) = 0;
+    // IsWow64Process(GetCurrentProcess(), &result); false when the call fails.
+    virtual bool IsWow64Process(int32_t& result) = 0;
+    // GetSystemInfo: wProcessorArchitecture.
+    virtual uint16_t GetSystemInfoProcessorArchitecture() = 0;
+    virtual bool GetVersionEx(OsVersion& version) = 0;
+    virtual int GetSystemMetrics(int index) = 0;
+
+    // --- errors and time
+    virtual uint32_t GetLastError() = 0;
+    virtual void SetLastError(uint32_t code) = 0;
+    // FormatMessageA from the system table with language 0 (+ LocalFree); empty when
+    // the system has no text for the code.
+    virtual std::string FormatMessage(uint32_t code) = 0;
+    virtual void Sleep(uint32_t milliseconds) = 0;
+
+    // --- files
+    virtual bool PathFileExists(const std::string& path) = 0;
+    virtual bool CreateDirectory(const std::string& path) = 0;
+    virtual bool CopyFile(const std::string& source, const std::string& target,
+                          bool failIfExists) = 0;
+    virtual bool DeleteFile(const std::string& path) = 0;
+    virtual uint32_t GetFileAttributes(const std::string& path) = 0;
+    virtual bool SetFileAttributes(const std::string& path, uint32_t attributes) = 0;
+    // Opens an existing file for reading, not shared, and reads at most maxBytes from
+    // its start; maxBytes 0 reads the whole file.
+    virtual FileRead ReadFile(const std::string& path, uint32_t maxBytes) = 0;
+    // CreateFileA(GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL),
+    // WriteFile of the bytes, CloseHandle. False when the file could not be opened.
+    virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
+    // GetFullPathNameA; empty on failure.
+    virtual std::string GetFullPathName(const std::string& path) = 0;
+    // GetWindowsDirectoryA / GetSystemDirectoryA; false on failure.
+    virtual bool GetWindowsDirectory(std::string& directory) = 0;
+    virtual bool GetSystemDirectory(std::string& directory) = 0;
+
+    // --- print spooler
+    // GetPrinterDriverDirectoryA(NULL, environment, 1, ...); false on failure.
+    virtual bool GetPrinterDriverDirectory(const std::string& environment,
+                                           std::string& directory) = 0;
+    // EnumPrinterDriversA(NULL, NULL, 1, ...): the driver names in spooler order; empty
+    // when nothing is listed or either call fails.
+    virtual std::vector<std::string> EnumPrinterDrivers() = 0;
+    // EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 4, ...): the printer names.
+    virtual std::vector<std::string> EnumPrinters() = 0;
+
+    // --- processes
+    // GetStartupInfoA + CreateProcessA(applicationName or NULL when empty, writable copy
+    // of commandLine, no inheritance, NORMAL_PRIORITY_CLASS); both handles closed at
+    // once. False when the process did not start.
+    virtual bool CreateProcess(const std::string& applicationName,
+                               const std::string& commandLine) = 0;
+    // The same start, then WaitForSingleObject(INFINITE) and GetExitCodeProcess.
+    virtual ProcessExit CreateProcessAndWait(const std::string& applicationName,
+                                             const std::string& commandLine) = 0;
+
+    // --- device installation
+    // SetupCopyOEMInfA(SPOST_PATH, SP_COPY_NEWER); destinationName gets the full path of
+    // the staged copy, destinationFileName its file-name part.
+    virtual bool SetupCopyOEMInf(const std::string& sourceInfPath,
+                                 std::string& destinationName,
+                                 std::string& destinationFileName) = 0;
+    virtual bool SetupUninstallOEMInf(const std::string& infFileName, uint32_t flags) = 0;
+    virtual bool UpdateDriverForPlugAndPlayDevices(const std::string& hardwareId,
+                                                   const std::string& fullInfPath,
+                                                   uint32_t installFlags) = 0;
+    // DiInstallDriverA(NULL, infPath, 0, NULL): stage the package in the driver store.
+    virtual bool DiInstallDriver(const std::string& fullInfPath) = 0;
+};
+
+}  // namespace sys

@@ -1,0 +1,349 @@
+#include "tests/unit/FakeSystem.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace fake {
+
+namespace {
+constexpr uint32_t kErrorPathNotFound = 3;
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorFileExists = 80;
+constexpr uint32_t kErrorAlreadyExists = 183;
+constexpr uint32_t kErrorFilenameExcedRange = 206;
+constexpr size_t kMaxPath = 260;
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+}  // namespace
+
+FakeSystem::FakeSystem() {
+    printerDriverDirectories["Windows NT x86"] =
+        "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
+    printerDriverDirectories["Windows x64"] = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
+    for (const auto& [env, dir] : printerDriverDirectories) AddDirectory(dir);
+    AddDirectory(windowsDirectory);
+    AddDirectory("c:\\windows\\inf");
+    AddDirectory(currentDirectory);
+    messageTexts[2] = "The system cannot find the file specified.\r\n";
+    messageTexts[3] = "The system cannot find the path specified.\r\n";
+    messageTexts[5] = "Access is denied.\r\n";
+    messageTexts[206] = "The filename or extension is too long.\r\n";
+}
+
+std::string FakeSystem::Key(const std::string& path) const {
+    std::string full = path;
+    if (full.rfind(".\\", 0) == 0) full = currentDirectory + full.substr(1);
+    else if (full.size() < 2 || full[1] != ':') full = currentDirectory + "\\" + full;
+    std::string key;
+    for (char c : full) {
+        if (c == '/') c = '\\';
+        if (c == '\\' && !key.empty() && key.back() == '\\') continue;
+        key += c;
+    }
+    while (key.size() > 3 && key.back() == '\\') key.pop_back();
+    return Lower(key);
+}
+
+bool FakeSystem::ParentExists(const std::string& key) const {
+    auto slash = key.rfind('\\');
+    if (slash == std::string::npos) return false;
+    std::string parent = key.substr(0, slash);
+    if (parent.size() == 2) return true;  // "c:"
+    return directories_.count(parent) != 0;
+}
+
+void FakeSystem::AddDirectory(const std::string& path) {
+    std::string key = Key(path);
+    while (key.size() > 2) {
+        directories_.insert(key);
+        auto slash = key.rfind('\\');
+        if (slash == std::string::npos) break;
+        key = key.substr(0, slash);
+    }
+}
+
+void FakeSystem::AddFile(const std::string& path, const std::string& bytes,
+                         uint32_t attributes) {
+    std::string key = Key(path);
+    AddDirectory(key.substr(0, key.rfind('\\')));
+    files_[key] = File{bytes, attributes};
+}
+
+bool FakeSystem::FileExists(const std::string& path) const { return files_.count(Key(path)) != 0; }
+bool FakeSystem::DirectoryExists(const std::string& path) const {
+    return directories_.count(Key(path)) != 0;
+}
+std::string FakeSystem::FileBytes(const std::string& path) const {
+    auto it = files_.find(Key(path));
+    return it == files_.end() ? std::string() : it->second.bytes;
+}
+uint32_t FakeSystem::FileAttributes(const std::string& path) const {
+    auto it = files_.find(Key(path));
+    return it == files_.end() ? sys::kInvalidFileAttributes : it->second.attributes;
+}
+void FakeSystem::RemoveFile(const std::string& path) { files_.erase(Key(path)); }
+
+std::vector<std::string> FakeSystem::CallsStartingWith(const std::string& prefix) const {
+    std::vector<std::string> result;
+    for (const auto& call : calls)
+        if (call.rfind(prefix, 0) == 0) result.push_back(call);
+    return result;
+}
+
+bool FakeSystem::Fail(uint32_t code) {
+    lastError = code;
+    return false;
+}
+
+bool FakeSystem::HasProcAddress(const std::string& module, const std::string& procName) {
+    calls.push_back("GetProcAddress " + module + " " + procName);
+    return module == "kernel32" && procName == "IsWow64Process" && hasIsWow64Process;
+}
+
+bool FakeSystem::IsWow64Process(int32_t& result) {
+    calls.push_back("IsWow64Process");
+    if (isWow64ProcessFails) return Fail(kErrorAccessDenied);
+    result = wow64;
+    return true;
+}
+
+uint16_t FakeSystem::GetSystemInfoProcessorArchitecture() {
+    calls.push_back("GetSystemInfo");
+    return processorArchitecture;
+}
+
+bool FakeSystem::GetVersionEx(sys::OsVersion& out) {
+    calls.push_back("GetVersionEx");
+    if (versionQueryFails) return Fail(87);
+    out = version;
+    return true;
+}
+
+int FakeSystem::GetSystemMetrics(int index) {
+    calls.push_back("GetSystemMetrics " + std::to_string(index));
+    return index == sys::kSmServerR2 ? serverR2Metric : 0;
+}
+
+uint32_t FakeSystem::GetLastError() { return lastError; }
+void FakeSystem::SetLastError(uint32_t code) {
+    calls.push_back("SetLastError " + std::to_string(code));
+    lastError = code;
+}
+
+std::string FakeSystem::FormatMessage(uint32_t code) {
+    calls.push_back("FormatMessage " + std::to_string(code));
+    auto it = messageTexts.find(code);
+    return it == messageTexts.end() ? std::string() : it->second;
+}
+
+void FakeSystem::Sleep(uint32_t milliseconds) {
+    calls.push_back("Sleep " + std::to_string(milliseconds));
+    sleptMilliseconds += milliseconds;
+}
+
+bool FakeSystem::PathFileExists(const std::string& path) {
+    calls.push_back("PathFileExists " + path);
+    std::string key = Key(path);
+    return files_.count(key) != 0 || directories_.count(key) != 0;
+}
+
+bool FakeSystem::CreateDirectory(const std::string& path) {
+    calls.push_back("CreateDirectory " + path);
+    std::string key = Key(path);
+    if (createDirectoryFails) return Fail(kErrorAccessDenied);
+    if (directories_.count(key) || files_.count(key)) return Fail(kErrorAlreadyExists);
+    if (!ParentExists(key)) return Fail(kErrorPathNotFound);
+    directories_.insert(key);
+    return true;
+}
+
+bool FakeSystem::CopyFile(const std::string& source, const std::string& target,
+                          bool failIfExists) {
+    calls.push_back("CopyFile " + source + " -> " + target);
+    if (target.size() >= kMaxPath || source.size() >= kMaxPath)
+        return Fail(kErrorFilenameExcedRange);
+    auto from = files_.find(Key(source));
+    if (from == files_.end()) return Fail(sys::kErrorFileNotFound);
+    std::string key = Key(target);
+    if (failCopyTo.count(target) || failCopyTo.count(key)) return Fail(failCopyError);
+    if (!ParentExists(key)) return Fail(kErrorPathNotFound);
+    auto existing = files_.find(key);
+    if (existing != files_.end()) {
+        if (failIfExists) return Fail(kErrorFileExists);
+        if (existing->second.attributes & sys::kFileAttributeReadonly)
+            return Fail(kErrorAccessDenied);
+    }
+    files_[key] = from->second;
+    return true;
+}
+
+bool FakeSystem::DeleteFile(const std::string& path) {
+    calls.push_back("DeleteFile " + path);
+    std::string key = Key(path);
+    auto it = files_.find(key);
+    if (it == files_.end()) return Fail(sys::kErrorFileNotFound);
+    if (undeletable.count(path) || undeletable.count(key) ||
+        (it->second.attributes & sys::kFileAttributeReadonly))
+        return Fail(kErrorAccessDenied);
+    files_.erase(it);
+    return true;
+}
+
+uint32_t FakeSystem::GetFileAttributes(const std::string& path) {
+    calls.push_back("GetFileAttributes " + path);
+    std::string key = Key(path);
+    auto it = files_.find(key);
+    if (it != files_.end()) return it->second.attributes;
+    if (directories_.count(key)) return 0x10;
+    lastError = sys::kErrorFileNotFound;
+    return sys::kInvalidFileAttributes;
+}
+
+bool FakeSystem::SetFileAttributes(const std::string& path, uint32_t attributes) {
+    calls.push_back("SetFileAttributes " + path + " " + std::to_string(attributes));
+    auto it = files_.find(Key(path));
+    if (it == files_.end()) return Fail(sys::kErrorFileNotFound);
+    it->second.attributes = attributes;
+    return true;
+}
+
+sys::FileRead FakeSystem::ReadFile(const std::string& path, uint32_t maxBytes) {
+    calls.push_back("ReadFile " + path);
+    sys::FileRead result;
+    std::string key = Key(path);
+    auto it = files_.find(key);
+    if (it == files_.end()) {
+        lastError = directories_.count(key) ? kErrorAccessDenied : sys::kErrorFileNotFound;
+        return result;
+    }
+    result.opened = true;
+    if (failReadOf.count(path) || failReadOf.count(key)) {
+        lastError = 23;  // ERROR_CRC
+        return result;
+    }
+    result.readOk = true;
+    result.bytes = maxBytes == 0 ? it->second.bytes : it->second.bytes.substr(0, maxBytes);
+    return result;
+}
+
+bool FakeSystem::WriteFile(const std::string& path, const std::string& bytes) {
+    calls.push_back("WriteFile " + path);
+    std::string key = Key(path);
+    if (!ParentExists(key)) return Fail(kErrorPathNotFound);
+    auto it = files_.find(key);
+    if (it == files_.end()) {
+        files_[key] = File{bytes, sys::kFileAttributeNormal};
+    } else {
+        // OPEN_ALWAYS keeps what lies beyond the bytes written.
+        it->second.bytes.replace(0, std::min(bytes.size(), it->second.bytes.size()), bytes);
+    }
+    return true;
+}
+
+std::string FakeSystem::GetFullPathName(const std::string& path) {
+    calls.push_back("GetFullPathName " + path);
+    if (path.rfind(".\\", 0) == 0) return currentDirectory + path.substr(1);
+    return path;
+}
+
+bool FakeSystem::GetWindowsDirectory(std::string& directory) {
+    calls.push_back("GetWindowsDirectory");
+    if (windowsDirectoryFails) return Fail(kErrorAccessDenied);
+    directory = windowsDirectory;
+    return true;
+}
+
+bool FakeSystem::GetSystemDirectory(std::string& directory) {
+    calls.push_back("GetSystemDirectory");
+    directory = systemDirectory;
+    return true;
+}
+
+bool FakeSystem::GetPrinterDriverDirectory(const std::string& environment,
+                                           std::string& directory) {
+    calls.push_back("GetPrinterDriverDirectory " + environment);
+    if (printerDriverDirectoryFails) return Fail(1722);  // RPC_S_SERVER_UNAVAILABLE
+    auto it = printerDriverDirectories.find(environment);
+    if (it == printerDriverDirectories.end()) return Fail(1805);  // invalid environment
+    directory = it->second;
+    return true;
+}
+
+std::vector<std::string> FakeSystem::EnumPrinterDrivers() {
+    calls.push_back("EnumPrinterDrivers");
+    return drivers;
+}
+
+std::vector<std::string> FakeSystem::EnumPrinters() {
+    calls.push_back("EnumPrinters");
+    return printers;
+}
+
+bool FakeSystem::StartProcess(const std::string& applicationName,
+                              const std::string& commandLine, bool waited) {
+    calls.push_back("CreateProcess " + commandLine);
+    if (processStartFails && processStartFails(commandLine)) return Fail(sys::kErrorFileNotFound);
+    processes.push_back(StartedProcess{applicationName, commandLine, waited});
+    if (onProcessStart) onProcessStart(commandLine);
+    return true;
+}
+
+bool FakeSystem::CreateProcess(const std::string& applicationName,
+                               const std::string& commandLine) {
+    return StartProcess(applicationName, commandLine, false);
+}
+
+sys::ProcessExit FakeSystem::CreateProcessAndWait(const std::string& applicationName,
+                                                  const std::string& commandLine) {
+    sys::ProcessExit result;
+    result.started = StartProcess(applicationName, commandLine, true);
+    if (result.started && exitCodeKnown) {
+        result.exitCodeKnown = true;
+        result.exitCode = exitCode;
+    }
+    return result;
+}
+
+bool FakeSystem::SetupCopyOEMInf(const std::string& sourceInfPath,
+                                 std::string& destinationName,
+                                 std::string& destinationFileName) {
+    calls.push_back("SetupCopyOEMInf " + sourceInfPath);
+    if (copyOemInfFails) return Fail(copyOemInfError);
+    if (!files_.count(Key(sourceInfPath))) return Fail(sys::kErrorFileNotFound);
+    destinationName = "C:\\windows\\inf\\" + stagedInfName;
+    destinationFileName = stagedInfName;
+    AddFile(destinationName, FileBytes(sourceInfPath));
+    return true;
+}
+
+bool FakeSystem::SetupUninstallOEMInf(const std::string& infFileName, uint32_t flags) {
+    calls.push_back("SetupUninstallOEMInf " + infFileName + " " + std::to_string(flags));
+    uninstalled.push_back(infFileName);
+    if (uninstallFails.count(infFileName)) return Fail(kErrorAccessDenied);
+    std::string key = Key("c:\\windows\\inf\\" + infFileName);
+    if (!files_.count(key)) return Fail(sys::kErrorFileNotFound);
+    files_.erase(key);
+    return true;
+}
+
+bool FakeSystem::UpdateDriverForPlugAndPlayDevices(const std::string& hardwareId,
+                                                   const std::string& fullInfPath,
+                                                   uint32_t installFlags) {
+    calls.push_back("UpdateDriverForPlugAndPlayDevices");
+    updateDriverCalls.push_back(hardwareId + "|" + fullInfPath + "|" +
+                                std::to_string(installFlags));
+    if (updateDriverError != 0) return Fail(updateDriverError);
+    return true;
+}
+
+bool FakeSystem::DiInstallDriver(const std::string& fullInfPath) {
+    calls.push_back("DiInstallDriver " + fullInfPath);
+    if (diInstallDriverFails) return Fail(kErrorAccessDenied);
+    return true;
+}
+
+}  // namespace fake

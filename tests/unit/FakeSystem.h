@@ -1,0 +1,144 @@
+#pragma once
+// An in-memory Windows for the unit tests: files with case-insensitive paths and
+// attributes, spooler lists, a process table that records command lines, set-up API
+// results and the thread's last-error code. Every call is logged in order.
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "sys/System.h"
+
+namespace fake {
+
+struct StartedProcess {
+    std::string applicationName;
+    std::string commandLine;
+    bool waited = false;
+};
+
+class FakeSystem : public sys::System {
+public:
+    FakeSystem();
+
+    // --- the machine's state, set up by a test
+    bool hasIsWow64Process = true;
+    bool isWow64ProcessFails = false;
+    int32_t wow64 = 0;
+    uint16_t processorArchitecture = 0;
+    bool versionQueryFails = false;
+    sys::OsVersion version{5, 1, 2, 1};
+    int serverR2Metric = 0;
+
+    std::string currentDirectory = "C:\\pkg";
+    std::string windowsDirectory = "C:\\WINDOWS";
+    std::string systemDirectory = "C:\\WINDOWS\\system32";
+    bool windowsDirectoryFails = false;
+    std::map<std::string, std::string> printerDriverDirectories;  // by environment
+    bool printerDriverDirectoryFails = false;
+
+    std::vector<std::string> drivers;   // as EnumPrinterDriversA lists them
+    std::vector<std::string> printers;  // as EnumPrintersA lists them
+
+    // Messages the system has a text for; others format to "".
+    std::map<uint32_t, std::string> messageTexts;
+
+    // Processes: a command line for which this answers true fails to start.
+    std::function<bool(const std::string& commandLine)> processStartFails;
+    // Exit code of waited processes; unset means GetExitCodeProcess fails.
+    bool exitCodeKnown = true;
+    uint32_t exitCode = 0;
+    // Run when a process starts, e.g. to change the spooler like a real command would.
+    std::function<void(const std::string& commandLine)> onProcessStart;
+
+    // Set-up API.
+    bool copyOemInfFails = false;
+    uint32_t copyOemInfError = sys::kErrorFileNotFound;
+    std::string stagedInfName = "oem7.inf";
+    std::set<std::string> uninstallFails;   // INF file names whose uninstall fails
+    uint32_t updateDriverError = 0;          // 0 = success
+    bool diInstallDriverFails = false;
+
+    // Files and directories (paths as the program passes them).
+    void AddFile(const std::string& path, const std::string& bytes = "data",
+                 uint32_t attributes = sys::kFileAttributeNormal);
+    void AddDirectory(const std::string& path);
+    bool FileExists(const std::string& path) const;
+    bool DirectoryExists(const std::string& path) const;
+    std::string FileBytes(const std::string& path) const;
+    uint32_t FileAttributes(const std::string& path) const;
+    void RemoveFile(const std::string& path);
+    std::set<std::string> failCopyTo;        // targets whose copy fails
+    uint32_t failCopyError = 5;              // ERROR_ACCESS_DENIED
+    std::set<std::string> failReadOf;        // files that open but fail to read
+    std::set<std::string> undeletable;       // files that DeleteFile cannot remove
+    bool createDirectoryFails = false;
+
+    // --- what happened
+    std::vector<std::string> calls;              // every call, in order, one line each
+    std::vector<StartedProcess> processes;       // started processes, in order
+    std::vector<std::string> uninstalled;        // SetupUninstallOEMInf names, in order
+    std::vector<std::string> updateDriverCalls;  // "hwid|inf|flags"
+    uint32_t sleptMilliseconds = 0;
+    uint32_t lastError = 0;
+
+    // Calls whose line starts with prefix.
+    std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
+
+    // --- sys::System
+    bool HasProcAddress(const std::string& module, const std::string& procName) override;
+    bool IsWow64Process(int32_t& result) override;
+    uint16_t GetSystemInfoProcessorArchitecture() override;
+    bool GetVersionEx(sys::OsVersion& version) override;
+    int GetSystemMetrics(int index) override;
+    uint32_t GetLastError() override;
+    void SetLastError(uint32_t code) override;
+    std::string FormatMessage(uint32_t code) override;
+    void Sleep(uint32_t milliseconds) override;
+    bool PathFileExists(const std::string& path) override;
+    bool CreateDirectory(const std::string& path) override;
+    bool CopyFile(const std::string& source, const std::string& target,
+                  bool failIfExists) override;
+    bool DeleteFile(const std::string& path) override;
+    uint32_t GetFileAttributes(const std::string& path) override;
+    bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
+    sys::FileRead ReadFile(const std::string& path, uint32_t maxBytes) override;
+    bool WriteFile(const std::string& path, const std::string& bytes) override;
+    std::string GetFullPathName(const std::string& path) override;
+    bool GetWindowsDirectory(std::string& directory) override;
+    bool GetSystemDirectory(std::string& directory) override;
+    bool GetPrinterDriverDirectory(const std::string& environment,
+                                   std::string& directory) override;
+    std::vector<std::string> EnumPrinterDrivers() override;
+    std::vector<std::string> EnumPrinters() override;
+    bool CreateProcess(const std::string& applicationName,
+                       const std::string& commandLine) override;
+    sys::ProcessExit CreateProcessAndWait(const std::string& applicationName,
+                                          const std::string& commandLine) override;
+    bool SetupCopyOEMInf(const std::string& sourceInfPath, std::string& destinationName,
+                         std::string& destinationFileName) override;
+    bool SetupUninstallOEMInf(const std::string& infFileName, uint32_t flags) override;
+    bool UpdateDriverForPlugAndPlayDevices(const std::string& hardwareId,
+                                           const std::string& fullInfPath,
+                                           uint32_t installFlags) override;
+    bool DiInstallDriver(const std::string& fullInfPath) override;
+
+    // The key under which a path is stored: absolute, lower case, single backslashes.
+    std::string Key(const std::string& path) const;
+
+private:
+    struct File {
+        std::string bytes;
+        uint32_t attributes;
+    };
+    std::map<std::string, File> files_;
+    std::set<std::string> directories_;
+    bool Fail(uint32_t code);
+    bool ParentExists(const std::string& key) const;
+    bool StartProcess(const std::string& applicationName, const std::string& commandLine,
+                      bool waited);
+};
+
+}  // namespace fake

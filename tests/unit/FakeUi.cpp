@@ -1,0 +1,38 @@
+#include "tests/unit/FakeUi.h"
+
+namespace fake {
+
+std::vector<std::string> FakeUi::Texts() const {
+    std::vector<std::string> texts;
+    for (const auto& box : boxes) texts.push_back(box.text);
+    return texts;
+}
+
+int FakeUi::Show(Box box) {
+    box.closedByQuit = QuitPending();
+    events.push_back("box " + box.text);
+    boxes.push_back(box);
+    return 1;  // IDOK, whether the user or a pending quit closed it
+}
+
+int FakeUi::MessageBox(const std::string& text, const std::string& caption, uint32_t type) {
+    return Show(Box{false, text, caption, type, false});
+}
+
+int FakeUi::AfxMessageBox(const std::string& text, uint32_t type) {
+    return Show(Box{true, text, "", type, false});
+}
+
+void FakeUi::PostQuit() {
+    ++quitsPosted;
+    events.push_back("quit");
+}
+
+int FakeUi::RunPortDialog() {
+    ++portDialogRuns;
+    int result = QuitPending() ? -1 : portChoice;
+    events.push_back("port " + std::to_string(result));
+    return result;
+}
+
+}  // namespace fake
