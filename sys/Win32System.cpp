@@ -1,0 +1,446 @@
+#include "sys/Win32System.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "sys/ScopedWin32.h"
+#include "sys/WindowsApi.h"
+
+namespace sys {
+
+namespace {
+
+// Puts back, when the scope ends, the last-error code that Capture took, so that
+// releasing handles, modules and memory afterwards cannot change what the caller reads.
+class LastErrorKeeper {
+public:
+    LastErrorKeeper() = default;
+    ~LastErrorKeeper() {
+        if (captured_) ::SetLastError(code_);
+    }
+    LastErrorKeeper(const LastErrorKeeper&) = delete;
+    LastErrorKeeper& operator=(const LastErrorKeeper&) = delete;
+
+    void Capture() {
+        code_ = ::GetLastError();
+        captured_ = true;
+    }
+
+private:
+    DWORD code_ = ERROR_SUCCESS;
+    bool captured_ = false;
+};
+
+// GetProcAddress's entry point as the function type the caller names; null when the
+// module or the entry point is missing.
+template <typename Function>
+Function FindProc(HMODULE module, const char* procName) {
+    if (module == nullptr) return nullptr;
+    // The detour through void (*)() is the sanctioned way between function pointer types.
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(module, procName)));
+}
+
+// Runs a call of the common Win32 text convention: it answers the length written,
+// without the terminator, when the text fitted; the size it needs, with the terminator,
+// when it did not; 0 on failure. The text may change between two calls (another thread
+// may change the current directory), hence a few rounds rather than one.
+template <typename Call>
+bool FetchText(Call call, std::string& text) {
+    constexpr int kRounds = 4;
+    std::string buffer(MAX_PATH, '\0');
+    for (int round = 0; round < kRounds; ++round) {
+        const DWORD length = call(&buffer[0], static_cast<DWORD>(buffer.size()));
+        if (length == 0) return false;
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            text = std::move(buffer);
+            return true;
+        }
+        buffer.assign(static_cast<size_t>(length) + 1, '\0');
+    }
+    ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return false;
+}
+
+// The text of a buffer that the system filled, up to its first zero byte.
+std::string UpToTerminator(const std::string& buffer) {
+    return buffer.substr(0, buffer.find('\0'));
+}
+
+// The two-call spooler enumeration: the first call only learns the bytes needed, the
+// second fills one buffer of exactly that size. A failed second call lists nothing, and
+// nothing is retried: a list that grew between the calls is taken as empty.
+template <typename Info, typename Enumerate>
+std::vector<std::string> EnumerateNames(Enumerate enumerate, LPSTR Info::*name) {
+    DWORD needed = 0;
+    DWORD returned = 0;
+    enumerate(nullptr, 0, &needed, &returned);
+    if (needed == 0) return {};
+
+    std::vector<BYTE> buffer(needed);
+    returned = 0;
+    if (!enumerate(buffer.data(), needed, &needed, &returned)) return {};
+
+    const size_t count = std::min<size_t>(returned, buffer.size() / sizeof(Info));
+    const auto* entries = reinterpret_cast<const Info*>(buffer.data());
+    std::vector<std::string> names;
+    names.reserve(count);
+    for (size_t index = 0; index < count; ++index) {
+        if (entries[index].*name != nullptr) names.emplace_back(entries[index].*name);
+    }
+    return names;
+}
+
+struct StartedProcess {
+    bool started = false;
+    PROCESS_INFORMATION info{};
+};
+
+StartedProcess StartProcess(const std::string& applicationName,
+                            const std::string& commandLine) {
+    STARTUPINFOA startupInfo{};
+    startupInfo.cb = sizeof(startupInfo);
+    ::GetStartupInfoA(&startupInfo);
+
+    // CreateProcessA may write into the command line, so it gets a copy of its own.
+    std::vector<char> writableCommandLine(commandLine.begin(), commandLine.end());
+    writableCommandLine.push_back('\0');
+
+    StartedProcess process;
+    process.started =
+        ::CreateProcessA(applicationName.empty() ? nullptr : applicationName.c_str(),
+                         writableCommandLine.data(), nullptr, nullptr, FALSE,
+                         NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startupInfo,
+                         &process.info) != FALSE;
+    return process;
+}
+
+bool SystemDirectory(std::string& directory) {
+    return FetchText([](char* buffer, DWORD size) { return ::GetSystemDirectoryA(buffer, size); },
+                     directory);
+}
+
+}  // namespace
+
+// --- system information
+
+bool Win32System::HasProcAddress(const std::string& module, const std::string& procName) {
+    const HMODULE handle = ::GetModuleHandleA(module.c_str());
+    return handle != nullptr && ::GetProcAddress(handle, procName.c_str()) != nullptr;
+}
+
+bool Win32System::IsWow64Process(int32_t& result) {
+    // Windows XP before SP2 lacks the entry point, so the program must not import it.
+    const auto isWow64Process = FindProc<decltype(&::IsWow64Process)>(
+        ::GetModuleHandleA("kernel32"), "IsWow64Process");
+    if (isWow64Process == nullptr) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return false;
+    }
+    BOOL wow64 = 0;
+    const BOOL succeeded = isWow64Process(::GetCurrentProcess(), &wow64);
+    result = wow64;
+    return succeeded != FALSE;
+}
+
+uint16_t Win32System::GetSystemInfoProcessorArchitecture() {
+    SYSTEM_INFO info{};
+    ::GetSystemInfo(&info);
+    return info.wProcessorArchitecture;
+}
+
+bool Win32System::GetVersionEx(OsVersion& version) {
+    static_assert(sizeof(OSVERSIONINFOEXA) == 156, "the extended structure is 156 bytes");
+    OSVERSIONINFOEXA info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return false;
+    version.majorVersion = info.dwMajorVersion;
+    version.minorVersion = info.dwMinorVersion;
+    version.platformId = info.dwPlatformId;
+    version.productType = info.wProductType;
+    return true;
+}
+
+int Win32System::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+
+// --- errors and time
+
+uint32_t Win32System::GetLastError() { return ::GetLastError(); }
+
+void Win32System::SetLastError(uint32_t code) { ::SetLastError(code); }
+
+std::string Win32System::FormatMessage(uint32_t code) {
+    LastErrorKeeper keeper;
+    // No arguments are passed: a system text with inserts makes the call fail cleanly
+    // (ERROR_INVALID_PARAMETER), which gives the empty text.
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0,
+        reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    keeper.Capture();
+    const ScopedLocalMemory owner(text);
+    if (length == 0 || text == nullptr) return {};
+    return std::string(text, length);
+}
+
+void Win32System::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+// --- files
+
+bool Win32System::PathFileExists(const std::string& path) {
+    return ::PathFileExistsA(path.c_str()) != FALSE;
+}
+
+bool Win32System::CreateDirectory(const std::string& path) {
+    return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
+
+bool Win32System::CopyFile(const std::string& source, const std::string& target,
+                           bool failIfExists) {
+    return ::CopyFileA(source.c_str(), target.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+}
+
+bool Win32System::DeleteFile(const std::string& path) {
+    return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+uint32_t Win32System::GetFileAttributes(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str());
+}
+
+bool Win32System::SetFileAttributes(const std::string& path, uint32_t attributes) {
+    return ::SetFileAttributesA(path.c_str(), attributes) != FALSE;
+}
+
+FileRead Win32System::ReadFile(const std::string& path, uint32_t maxBytes) {
+    LastErrorKeeper keeper;
+    FileRead result;
+    // Share mode 0: nobody else may open the file while it is read.
+    const ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return result;
+    result.opened = true;
+
+    // The whole 64-bit size: a file of 4 GiB and more must not pass for its low part.
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.Get(), &size)) {
+        keeper.Capture();
+        return result;
+    }
+    const auto fileSize = static_cast<uint64_t>(size.QuadPart);
+    const uint64_t wanted = maxBytes == 0 ? fileSize : std::min<uint64_t>(fileSize, maxBytes);
+    if (wanted > kMaxFileRead) {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        keeper.Capture();
+        return result;
+    }
+    try {
+        result.bytes.resize(static_cast<size_t>(wanted));
+    } catch (const std::bad_alloc&) {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        keeper.Capture();
+        return result;
+    }
+
+    DWORD bytesRead = 0;
+    result.readOk = ::ReadFile(file.Get(), result.bytes.data(), static_cast<DWORD>(wanted),
+                               &bytesRead, nullptr) != FALSE;
+    keeper.Capture();
+    result.bytes.resize(result.readOk ? bytesRead : 0);
+    return result;
+}
+
+bool Win32System::WriteFile(const std::string& path, const std::string& bytes) {
+    LastErrorKeeper keeper;
+    // OPEN_ALWAYS keeps an existing file's bytes beyond the written ones; callers that
+    // want the file to hold exactly these bytes delete it first.
+    const ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                          nullptr));
+    if (!file.IsValid()) return false;
+    DWORD written = 0;
+    ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                nullptr);
+    keeper.Capture();
+    return true;
+}
+
+std::string Win32System::GetFullPathName(const std::string& path) {
+    std::string fullPath;  // stays empty when the call fails
+    FetchText(
+        [&path](char* buffer, DWORD size) {
+            return ::GetFullPathNameA(path.c_str(), size, buffer, nullptr);
+        },
+        fullPath);
+    return fullPath;
+}
+
+bool Win32System::GetWindowsDirectory(std::string& directory) {
+    return FetchText(
+        [](char* buffer, DWORD size) { return ::GetWindowsDirectoryA(buffer, size); },
+        directory);
+}
+
+bool Win32System::GetSystemDirectory(std::string& directory) {
+    return SystemDirectory(directory);
+}
+
+// --- print spooler
+
+bool Win32System::GetPrinterDriverDirectory(const std::string& environment,
+                                            std::string& directory) {
+    constexpr int kRounds = 4;
+    // The spooler takes the environment as a writable string that it does not change.
+    std::string environmentName = environment;
+    std::string buffer(MAX_PATH, '\0');
+    for (int round = 0; round < kRounds; ++round) {
+        DWORD needed = 0;
+        if (::GetPrinterDriverDirectoryA(nullptr, &environmentName[0], 1,
+                                         reinterpret_cast<LPBYTE>(&buffer[0]),
+                                         static_cast<DWORD>(buffer.size()), &needed)) {
+            directory = UpToTerminator(buffer);
+            return true;
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) {
+            return false;
+        }
+        buffer.assign(needed, '\0');
+    }
+    return false;
+}
+
+std::vector<std::string> Win32System::EnumPrinterDrivers() {
+    LastErrorKeeper keeper;
+    auto names = EnumerateNames<DRIVER_INFO_1A>(
+        [](LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
+            return ::EnumPrinterDriversA(nullptr, nullptr, 1, buffer, size, needed,
+                                         returned);
+        },
+        &DRIVER_INFO_1A::pName);
+    keeper.Capture();
+    return names;
+}
+
+std::vector<std::string> Win32System::EnumPrinters() {
+    LastErrorKeeper keeper;
+    auto names = EnumerateNames<PRINTER_INFO_4A>(
+        [](LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
+            return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 4, buffer, size, needed,
+                                   returned);
+        },
+        &PRINTER_INFO_4A::pPrinterName);
+    keeper.Capture();
+    return names;
+}
+
+// --- processes
+
+bool Win32System::CreateProcess(const std::string& applicationName,
+                                const std::string& commandLine) {
+    LastErrorKeeper keeper;
+    const StartedProcess process = StartProcess(applicationName, commandLine);
+    keeper.Capture();
+    // Declared in this order so that the thread handle is closed first.
+    const ScopedHandle processHandle(process.info.hProcess);
+    const ScopedHandle threadHandle(process.info.hThread);
+    return process.started;
+}
+
+ProcessExit Win32System::CreateProcessAndWait(const std::string& applicationName,
+                                              const std::string& commandLine) {
+    LastErrorKeeper keeper;
+    const StartedProcess process = StartProcess(applicationName, commandLine);
+    const ScopedHandle processHandle(process.info.hProcess);
+    const ScopedHandle threadHandle(process.info.hThread);
+    ProcessExit result;
+    result.started = process.started;
+    if (!process.started) {
+        keeper.Capture();
+        return result;
+    }
+    // An exit code read from a process that is not known to have ended could be
+    // STILL_ACTIVE, so a failed wait leaves the code unknown.
+    DWORD exitCode = 0;
+    result.exitCodeKnown =
+        ::WaitForSingleObject(processHandle.Get(), INFINITE) == WAIT_OBJECT_0 &&
+        ::GetExitCodeProcess(processHandle.Get(), &exitCode) != FALSE;
+    keeper.Capture();
+    if (result.exitCodeKnown) result.exitCode = exitCode;
+    return result;
+}
+
+// --- device installation
+
+bool Win32System::SetupCopyOEMInf(const std::string& sourceInfPath,
+                                  std::string& destinationName,
+                                  std::string& destinationFileName) {
+    LastErrorKeeper keeper;
+    std::string buffer(MAX_PATH, '\0');
+    DWORD requiredSize = 0;
+    PSTR fileNamePart = nullptr;
+    const auto copyInf = [&] {
+        fileNamePart = nullptr;
+        return ::SetupCopyOEMInfA(sourceInfPath.c_str(), nullptr, SPOST_PATH, SP_COPY_NEWER,
+                                  &buffer[0], static_cast<DWORD>(buffer.size()),
+                                  &requiredSize, &fileNamePart) != FALSE;
+    };
+    bool staged = copyInf();
+    if (!staged && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER &&
+        requiredSize > buffer.size()) {
+        // Asked again with room for the name, the call reports the staged copy whether
+        // or not the first call already made it: an identical INF already in the INF
+        // directory is named, not copied twice.
+        buffer.assign(requiredSize, '\0');
+        staged = copyInf();
+    }
+    keeper.Capture();
+    if (!staged) return false;
+
+    destinationName = UpToTerminator(buffer);
+    const char* const nameStart = buffer.data();
+    const char* const nameEnd = nameStart + destinationName.size();
+    if (fileNamePart != nullptr && fileNamePart >= nameStart && fileNamePart <= nameEnd) {
+        destinationFileName = destinationName.substr(
+            static_cast<size_t>(fileNamePart - nameStart));
+    } else {
+        const size_t lastBackslash = destinationName.find_last_of('\\');
+        destinationFileName = lastBackslash == std::string::npos
+                                  ? destinationName
+                                  : destinationName.substr(lastBackslash + 1);
+    }
+    return true;
+}
+
+bool Win32System::SetupUninstallOEMInf(const std::string& infFileName, uint32_t flags) {
+    return ::SetupUninstallOEMInfA(infFileName.c_str(), flags, nullptr) != FALSE;
+}
+
+bool Win32System::UpdateDriverForPlugAndPlayDevices(const std::string& hardwareId,
+                                                    const std::string& fullInfPath,
+                                                    uint32_t installFlags) {
+    return ::UpdateDriverForPlugAndPlayDevicesA(nullptr, hardwareId.c_str(),
+                                                fullInfPath.c_str(), installFlags,
+                                                nullptr) != FALSE;
+}
+
+bool Win32System::DiInstallDriver(const std::string& fullInfPath) {
+    LastErrorKeeper keeper;
+    std::string systemDirectory;
+    if (!SystemDirectory(systemDirectory)) return false;
+    // By full path, so that no newdev.dll planted in the current folder is loaded.
+    const ScopedModule newdev(::LoadLibraryA((systemDirectory + "\\newdev.dll").c_str()));
+    const auto diInstallDriver =
+        FindProc<decltype(&::DiInstallDriverA)>(newdev.Get(), "DiInstallDriverA");
+    if (diInstallDriver == nullptr) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        keeper.Capture();
+        return false;
+    }
+    const bool installed = diInstallDriver(nullptr, fullInfPath.c_str(), 0, nullptr) != FALSE;
+    keeper.Capture();
+    return installed;
+}
+
+}  // namespace sys

@@ -1,0 +1,67 @@
+#pragma once
+// The real Windows behind the seam. Each method calls the ANSI function it is named
+// after, with the arguments that System.h describes, and leaves the thread's last-error
+// code as that call left it, so that the logic can read the reason of a failure through
+// GetLastError afterwards. Texts and paths are never cut to a fixed buffer size.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sys/System.h"
+
+namespace sys {
+
+class Win32System final : public System {
+public:
+    bool HasProcAddress(const std::string& module, const std::string& procName) override;
+    bool IsWow64Process(int32_t& result) override;
+    uint16_t GetSystemInfoProcessorArchitecture() override;
+    bool GetVersionEx(OsVersion& version) override;
+    int GetSystemMetrics(int index) override;
+
+    uint32_t GetLastError() override;
+    void SetLastError(uint32_t code) override;
+    std::string FormatMessage(uint32_t code) override;
+    void Sleep(uint32_t milliseconds) override;
+
+    bool PathFileExists(const std::string& path) override;
+    bool CreateDirectory(const std::string& path) override;
+    bool CopyFile(const std::string& source, const std::string& target,
+                  bool failIfExists) override;
+    bool DeleteFile(const std::string& path) override;
+    uint32_t GetFileAttributes(const std::string& path) override;
+    bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
+    // A read that would need more than kMaxFileRead bytes is refused as a failed read.
+    FileRead ReadFile(const std::string& path, uint32_t maxBytes) override;
+    bool WriteFile(const std::string& path, const std::string& bytes) override;
+    std::string GetFullPathName(const std::string& path) override;
+    bool GetWindowsDirectory(std::string& directory) override;
+    bool GetSystemDirectory(std::string& directory) override;
+
+    bool GetPrinterDriverDirectory(const std::string& environment,
+                                   std::string& directory) override;
+    std::vector<std::string> EnumPrinterDrivers() override;
+    std::vector<std::string> EnumPrinters() override;
+
+    bool CreateProcess(const std::string& applicationName,
+                       const std::string& commandLine) override;
+    ProcessExit CreateProcessAndWait(const std::string& applicationName,
+                                     const std::string& commandLine) override;
+
+    bool SetupCopyOEMInf(const std::string& sourceInfPath, std::string& destinationName,
+                         std::string& destinationFileName) override;
+    bool SetupUninstallOEMInf(const std::string& infFileName, uint32_t flags) override;
+    bool UpdateDriverForPlugAndPlayDevices(const std::string& hardwareId,
+                                           const std::string& fullInfPath,
+                                           uint32_t installFlags) override;
+    // DiInstallDriverA exists from Windows Vista on and is looked up at run time; where
+    // it is missing the call fails with ERROR_PROC_NOT_FOUND.
+    bool DiInstallDriver(const std::string& fullInfPath) override;
+
+    // The files read are INF and record files of a few KiB; a 32-bit process cannot count
+    // on a much larger block of memory.
+    static constexpr uint64_t kMaxFileRead = 256u * 1024u * 1024u;
+};
+
+}  // namespace sys
