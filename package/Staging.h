@@ -1,0 +1,21 @@
+#pragma once
+// Verification of the package files and their copy into a staging destination. Both
+// tell the user of every failure themselves, in boxes on the main window.
+
+#include <string>
+
+#include "setup/UiPort.h"
+#include "sys/System.h"
+
+namespace package {
+
+// 1 when the seven files of the chosen variant exist; 0 after naming the first missing
+// one.
+int VerifyPackageFiles(sys::System& system, setup::UiPort& ui);
+// Copies the seven files into stagingDir; 1 when all were handled, 0 after telling the
+// user why a copy failed. Files copied before a failure stay.
+int StageDriverFiles(sys::System& system, setup::UiPort& ui, const std::string& stagingDir);
+// The system's text for an error code, or its number when the system has none.
+std::string ErrorText(sys::System& system, uint32_t code);
+
+}  // namespace package
