@@ -1,0 +1,150 @@
+#include "setup/DriverInstallation.h"
+
+#include "host/Platform.h"
+#include "host/SpoolerQueries.h"
+#include "setup/Messages.h"
+#include "setup/ModelName.h"
+#include "setup/PortChoice.h"
+#include "setup/ProcessLauncher.h"
+
+namespace setup {
+
+namespace {
+// Every printer-setup text ends in one blank; the 32-bit printer commands hold a TAB.
+const char* const kDriverCommand64 =
+    "rundll32 printui.dll,PrintUIEntry /ia /K /m \"RT450\" /h \"x64\" /v 3 ";
+const char* const kNoOpCommand = "rundll32 printui.dll,PrintUIEntry /q ";
+const char* const kPrinterCommand64 =
+    "rundll32 printui.dll,PrintUIEntry /if /b \"RT450\" /r \"LPT1:\" /m \"RT450\" ";
+const char* const kPrinterCommandI386w7 =
+    "rundll32 printui.dll,PrintUIEntry /if /b \"RT450\" \t"
+    "   /f \".\\i386w7\\ZORQ80-Series.INF\" /r \"LPT1:\"  /m \"RT450\" /q ";
+const char* const kPrinterCommandI386 =
+    "rundll32 printui.dll,PrintUIEntry /if /b \"RT450\" \t"
+    "   /f \".\\i386\\ZORQ80-Series.INF\" /r \"LPT1:\"  /m \"RT450\" /q ";
+const char* const kSetDefaultCommand = "rundll32 printui.dll,PrintUIEntry /y /n \"RT450\" ";
+const char* const kSetup64Command =
+    ".\\amd64\\Setup64.exe USBPRINT\\KELVARO80-Series0AA5 .\\amd64\\ZORQ80-Series.INF";
+
+constexpr uint32_t kRecordPauseMilliseconds = 100;
+constexpr uint32_t kParallelSettleMilliseconds = 3000;
+constexpr uint32_t kNoDevicePauseMilliseconds = 1000;
+// Neither code that the step acts on: stands when Setup64.exe's exit code is unknown.
+constexpr uint32_t kSetupExitUnknown = 11;
+constexpr uint32_t kSetupExitInstalled = 1;
+constexpr uint32_t kSetupExitNoDevice = 10;
+
+void Tell(UiPort& ui, const char* text) {
+    ui.MessageBox(text, kInfoCaption, kMbIconInformation);
+}
+
+void WriteRecordFile(sys::System& system, const std::string& stagedInfFileName) {
+    const std::string path = RecordFilePath(g_modelName);
+    if (system.PathFileExists(path)) system.DeleteFile(path);
+    system.Sleep(kRecordPauseMilliseconds);
+    // Not reported: a later run falls back to scanning the INF directory.
+    system.WriteFile(path, stagedInfFileName);
+}
+
+int InstallOnParallelPort(sys::System& system, UiPort& ui, const PrinterSetupCommands& commands,
+                          int* userNotified) {
+    if (!StartPrinterSetupCommand(system, commands.driver)) {
+        *userNotified = 1;
+        Tell(ui, kProcessStartFailedText);
+    }
+    if (!StartPrinterSetupCommand(system, commands.printer)) {
+        *userNotified = 1;
+        Tell(ui, kProcessStartFailedText);
+        return 0;
+    }
+    system.Sleep(kParallelSettleMilliseconds);
+    return 1;
+}
+
+int InstallThroughSetup64(sys::System& system, UiPort& ui, const PrinterSetupCommands& commands,
+                          int* userNotified) {
+    const sys::ProcessExit run = system.CreateProcessAndWait("", kSetup64Command);
+    if (!run.started) {
+        *userNotified = 1;
+        Tell(ui, kProcessStartFailedText);
+        return 0;
+    }
+    const uint32_t exitCode = run.exitCodeKnown ? run.exitCode : kSetupExitUnknown;
+    if (exitCode == kSetupExitInstalled) return 1;
+    if (exitCode != kSetupExitNoDevice) return 0;
+    // No printer plugged in: the package waits in the driver store for it.
+    if (!StartPrinterSetupCommand(system, commands.driver)) {
+        *userNotified = 1;
+        Tell(ui, kProcessStartFailedText);
+        return 0;
+    }
+    if (!host::IsPrinterInstalled(system, kModelName)) {
+        Tell(ui, kConnectUsbText);
+        *userNotified = 1;
+    }
+    return 1;
+}
+
+int InstallForUsb(sys::System& system, UiPort& ui, const std::string& fullInfPath,
+                  const PrinterSetupCommands& commands, int* userNotified) {
+    if (system.UpdateDriverForPlugAndPlayDevices(kUsbHardwareId, fullInfPath,
+                                                 sys::kInstallFlagForce))
+        return 1;
+    switch (system.GetLastError()) {
+    case sys::kErrorNoSuchDevinst:
+        *userNotified = 1;
+        Tell(ui, (g_isWindows7 != 0 || g_isWindows8 != 0) ? kConnectUsbText
+                                                            : "请检查打印机USB连线是否连接");
+        system.Sleep(kNoDevicePauseMilliseconds);
+        return 0;
+    case sys::kErrorFileNotFound: Tell(ui, "ERROR_FILE_NOT_FOUND"); return 0;
+    case sys::kErrorInvalidFlags: Tell(ui, "ERROR_INVALID_FLAGS"); return 0;
+    case sys::kErrorNoMoreItems: Tell(ui, "NO_MORE_ITEMS"); return 0;
+    // A 32-bit process cannot install devices on 64-bit Windows.
+    case sys::kErrorInWow64: return InstallThroughSetup64(system, ui, commands, userNotified);
+    default: return 0;
+    }
+}
+}  // namespace
+
+std::string RecordFilePath(const std::string& fileNameForm) {
+    return kInfDirectory + fileNameForm + ".txt";
+}
+
+PrinterSetupCommands ChoosePrinterSetupCommands(sys::System& system) {
+    PrinterSetupCommands commands;
+    const host::HostClass hostClass = host::CurrentHostClass();
+    commands.driver = hostClass == host::HostClass::Host64 ? kDriverCommand64 : kNoOpCommand;
+    if (host::IsDriverInstalled(system, kModelName)) commands.driver = kNoOpCommand;
+    switch (hostClass) {
+    case host::HostClass::Host64: commands.printer = kPrinterCommand64; break;
+    case host::HostClass::Windows7Or8x86: commands.printer = kPrinterCommandI386w7; break;
+    case host::HostClass::Older32: commands.printer = kPrinterCommandI386; break;
+    }
+    if (host::IsPrinterInstalled(system, kModelName)) commands.printer = kSetDefaultCommand;
+    return commands;
+}
+
+int InstallDriverAndPrinter(sys::System& system, UiPort& ui, int* userNotified) {
+    system.SetLastError(0);
+    // The set-up API wants a full path; the command lines keep the relative one.
+    const std::string infPath = package::InfPath(package::ChooseVariant());
+    std::string fullInfPath = system.GetFullPathName(infPath);
+    if (fullInfPath.empty()) fullInfPath = infPath;
+
+    std::string stagedInfPath;
+    std::string stagedInfFileName;
+    if (!system.SetupCopyOEMInf(fullInfPath, stagedInfPath, stagedInfFileName)) {
+        *userNotified = 1;
+        Tell(ui, kInstallFailedText);
+        return 0;
+    }
+    WriteRecordFile(system, stagedInfFileName);
+
+    const PrinterSetupCommands commands = ChoosePrinterSetupCommands(system);
+    if (ui.RunPortDialog() == PORT_PARALLEL)
+        return InstallOnParallelPort(system, ui, commands, userNotified);
+    return InstallForUsb(system, ui, fullInfPath, commands, userNotified);
+}
+
+}  // namespace setup

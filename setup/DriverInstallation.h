@@ -1,0 +1,33 @@
+#pragma once
+// The last step of an install run: stage the INF, record its staged name, ask for the
+// port and install the printer on LPT1: or as a Plug-and-Play USB device.
+
+#include <string>
+
+#include "package/Package.h"
+#include "setup/UiPort.h"
+#include "sys/System.h"
+
+namespace setup {
+
+inline constexpr const char* kModelName = "RT450";
+inline constexpr const char* kUsbHardwareId = "USBPRINT\\KELVARO80-Series0AA5";
+inline constexpr const char* kInfDirectory = "c:\\windows\\inf\\";
+
+// The printer-setup command lines, fixed before the port is asked for.
+struct PrinterSetupCommands {
+    std::string driver;
+    std::string printer;
+};
+
+// The commands for the current platform flags and what the spooler lists now.
+PrinterSetupCommands ChoosePrinterSetupCommands(sys::System& system);
+
+// The record file that names the INF staged for a printer: c:\windows\inf\<name>.txt.
+std::string RecordFilePath(const std::string& fileNameForm);
+
+// 1 when the printer is taken as installed, 0 when not. Sets *userNotified to 1 when it
+// has told the user the outcome itself; never sets it to 0.
+int InstallDriverAndPrinter(sys::System& system, UiPort& ui, int* userNotified);
+
+}  // namespace setup

@@ -1,0 +1,84 @@
+#include "setup/InstallSequence.h"
+
+#include "host/Platform.h"
+#include "package/Staging.h"
+#include "setup/DriverInstallation.h"
+#include "setup/Messages.h"
+#include "setup/Removal.h"
+#include "setup/RemovalList.h"
+
+namespace setup {
+
+namespace {
+const char* const kInstalledText = "打印机安装成功!";
+const char* const kInstallErrorCaption = "安装错误";
+const char* const kDriverCacheSuffix = "\\Driver Cache\\i386";
+}  // namespace
+
+int InstallSequence::VerifyPackageFiles() { return package::VerifyPackageFiles(system_, ui_); }
+
+int InstallSequence::StageDriverFiles() {
+    return package::StageDriverFiles(system_, ui_, m_stagingDir);
+}
+
+int InstallSequence::InstallDriverAndPrinter(int* userNotified) {
+    return setup::InstallDriverAndPrinter(system_, ui_, userNotified);
+}
+
+void InstallSequence::RemovePreviousInstallations() {
+    const auto& names = RemovalList();
+    int lastResult = 1;
+    for (const auto& name : names) lastResult = RemovePreviousInstallation(system_, ui_, name);
+    // Only the model's own last removal counts; the others are best effort.
+    if (lastResult == 0) ui_.PostQuit();
+}
+
+// A directory the system could not give is never staged into: its copies would land in
+// the root of the current drive.
+void InstallSequence::StageInto(bool haveDirectory, const std::string& directory) {
+    if (!haveDirectory) {
+        const uint32_t error = system_.GetLastError();
+        ui_.MessageBox(package::ErrorText(system_, error), kInstallErrorCaption,
+                       kMbIconInformation);
+        ui_.PostQuit();
+        return;
+    }
+    m_stagingDir = directory;
+    if (StageDriverFiles() == 0) ui_.PostQuit();
+}
+
+void InstallSequence::TellOutcome(int installed, int userNotified) {
+    if (userNotified == 1) return;
+    if (installed != 0) {
+        ui_.MessageBox(kInstalledText, kInfoCaption, kMbIconInformation);
+        return;
+    }
+    const bool usbPlugAndPlay = host::CurrentHostClass() == host::HostClass::Windows7Or8x86;
+    ui_.MessageBox(usbPlugAndPlay ? kConnectUsbText : kInstallFailedText, kInfoCaption,
+                   kMbIconInformation);
+    ui_.PostQuit();
+}
+
+void InstallSequence::OnInstall() {
+    host::ClassifyHost(system_, ui_);
+    RemovePreviousInstallations();
+    if (VerifyPackageFiles() == 0) ui_.PostQuit();
+
+    m_stagingDir.clear();
+    const std::string environment = g_is64BitOs != 0 ? "Windows x64" : "Windows NT x86";
+    if (host::CurrentHostClass() == host::HostClass::Older32) {
+        std::string windowsDirectory;
+        const bool have = system_.GetWindowsDirectory(windowsDirectory);
+        StageInto(have, windowsDirectory + kDriverCacheSuffix);
+    }
+    std::string driverDirectory;
+    const bool have = system_.GetPrinterDriverDirectory(environment, driverDirectory);
+    StageInto(have, driverDirectory);
+
+    int userNotified = 0;
+    const int installed = InstallDriverAndPrinter(&userNotified);
+    TellOutcome(installed, userNotified);
+    ui_.PostQuit();
+}
+
+}  // namespace setup

@@ -1,0 +1,36 @@
+#pragma once
+// The whole work behind the install button: classify the host, remove earlier
+// installations, verify and stage the package, install the printer, tell the outcome.
+// A failing step never stops the run: it posts quit and the run goes on, so that every
+// later modal loop of the run closes at once.
+
+#include <string>
+
+#include "setup/UiPort.h"
+#include "sys/System.h"
+
+namespace setup {
+
+class InstallSequence {
+public:
+    InstallSequence(sys::System& system, UiPort& ui) : system_(system), ui_(ui) {}
+
+    void OnInstall();
+
+    int VerifyPackageFiles();
+    int StageDriverFiles();
+    int InstallDriverAndPrinter(int* userNotified);
+
+    // Destination of the current staging pass.
+    std::string m_stagingDir;
+
+private:
+    void RemovePreviousInstallations();
+    void StageInto(bool haveDirectory, const std::string& directory);
+    void TellOutcome(int installed, int userNotified);
+
+    sys::System& system_;
+    UiPort& ui_;
+};
+
+}  // namespace setup

@@ -1,0 +1,122 @@
+#include "setup/Removal.h"
+
+#include <cstdint>
+
+#include "host/Platform.h"
+#include "host/SpoolerQueries.h"
+#include "setup/DriverInstallation.h"
+#include "setup/Messages.h"
+#include "setup/ProcessLauncher.h"
+
+namespace setup {
+
+namespace {
+const char* const kDeletePrinterCommand = "rundll32 printui.dll,PrintUIEntry /q /dl /n ";
+const char* const kDeleteDriverCommand = "rundll32 printui.dll,PrintUIEntry /q /dd /m ";
+const char* const kRunAsAdministratorText =
+    "请尝试以\"管理员身份\"运行安装程序以获得更多支持!";
+constexpr uint32_t kPauseBetweenDeletions = 100;
+// One read of this many bytes; the recorded name is what precedes the first zero byte,
+// and never more than one byte less than the read.
+constexpr uint32_t kRecordReadBytes = 64;
+constexpr std::size_t kRecordedNameMaxBytes = kRecordReadBytes - 1;
+constexpr int kLastScannedInf = 99;
+
+// The names and file texts are zero-terminated texts to the system.
+std::string UpToFirstZero(const std::string& bytes) { return bytes.substr(0, bytes.find('\0')); }
+
+std::string WithQuotedName(const char* command, const std::string& name) {
+    return command + ('"' + name + '"');
+}
+
+// A record file is named after the printer, so a '/' must not make it a path.
+std::string FileNameForm(std::string name) {
+    for (char& c : name) {
+        if (c == '/') c = '-';
+    }
+    return name;
+}
+
+bool StartDeletion(sys::System& system, UiPort& ui, const std::string& commandLine) {
+    if (StartPrinterSetupCommand(system, commandLine)) return true;
+    ui.AfxMessageBox(kProcessStartFailedText, kMbOk);
+    return false;
+}
+
+void UninstallStagedInf(sys::System& system, UiPort& ui, const std::string& infFileName) {
+    if (!system.SetupUninstallOEMInf(infFileName, sys::kSuoiForceDelete))
+        ui.AfxMessageBox(kRunAsAdministratorText, kMbOk);
+}
+
+// The recorded name is trusted as it is: no look into the INF's content.
+void UninstallRecordedInf(sys::System& system, UiPort& ui, const std::string& record) {
+    const std::string infFileName = UpToFirstZero(record).substr(0, kRecordedNameMaxBytes);
+    if (system.PathFileExists(kInfDirectory + infFileName))
+        UninstallStagedInf(system, ui, infFileName);
+}
+
+void UninstallInfsNaming(sys::System& system, UiPort& ui, const std::string& name) {
+    for (int number = 0; number <= kLastScannedInf; ++number) {
+        const std::string candidate = "oem" + std::to_string(number) + ".inf";
+        const std::string path = kInfDirectory + candidate;
+        if (CountOccurrencesInFile(system, path, name) > 0 && system.PathFileExists(path))
+            UninstallStagedInf(system, ui, candidate);
+    }
+}
+}  // namespace
+
+int RemovePreviousInstallation(sys::System& system, UiPort& ui, const std::string& name) {
+    if (g_is64BitOs == 0 && g_isWindows7 == 0 && g_isWindows8 == 0) return 1;
+
+    const std::string printerName = UpToFirstZero(name);
+    const std::string deletePrinter = WithQuotedName(kDeletePrinterCommand, printerName);
+    const std::string deleteDriver = WithQuotedName(kDeleteDriverCommand, printerName);
+
+    if (host::IsPrinterInstalled(system, printerName) &&
+        !StartDeletion(system, ui, deletePrinter))
+        return 0;
+    system.Sleep(kPauseBetweenDeletions);
+    if (host::IsDriverInstalled(system, printerName) && !StartDeletion(system, ui, deleteDriver))
+        return 0;
+
+    // A record that cannot be read is no guide: the scan finds the INF instead.
+    const sys::FileRead record =
+        system.ReadFile(RecordFilePath(FileNameForm(printerName)), kRecordReadBytes);
+    if (record.opened && record.readOk) {
+        UninstallRecordedInf(system, ui, record.bytes);
+    } else {
+        UninstallInfsNaming(system, ui, printerName);
+    }
+    return 1;
+}
+
+bool IsCodePage936LeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+std::size_t FindAtCharacterStart(const std::string& text, const std::string& pattern,
+                                 std::size_t from) {
+    std::size_t at = from;
+    while (at <= text.size() && pattern.size() <= text.size() - at) {
+        if (text.compare(at, pattern.size(), pattern) == 0) return at;
+        at += IsCodePage936LeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+    }
+    return std::string::npos;
+}
+
+int CountOccurrencesInFile(sys::System& system, std::string path, std::string text) {
+    const std::string pattern = UpToFirstZero(text);
+    // An empty text would be found at every position and never move on.
+    if (pattern.empty()) return 0;
+    const sys::FileRead file = system.ReadFile(path, 0);
+    if (!file.opened || !file.readOk) return 0;
+    const std::string fileText = UpToFirstZero(file.bytes);
+
+    int count = 0;
+    std::size_t at = FindAtCharacterStart(fileText, pattern, 0);
+    while (at != std::string::npos) {
+        ++count;
+        at = FindAtCharacterStart(fileText, pattern, at + pattern.size());
+    }
+    return count;
+}
+
+}  // namespace setup

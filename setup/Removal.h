@@ -1,0 +1,36 @@
+#pragma once
+// Removal of what earlier installations of a printer name left behind: its print queue,
+// its printer driver and the INF file staged for it.
+
+#include <cstddef>
+#include <string>
+
+#include "setup/UiPort.h"
+#include "sys/System.h"
+
+namespace setup {
+
+// On hosts where no platform flag is set, does nothing and returns 1. Otherwise deletes
+// the queue and the driver of that name when the spooler lists them (the commands are
+// started, never waited for), then uninstalls the INF named in the name's record file,
+// or, without a readable record, every oem0.inf..oem99.inf whose text holds the name.
+// Returns 0 only when a deletion command could not be started (the user has been told);
+// a failed INF uninstall is told to the user and still returns 1.
+int RemovePreviousInstallation(sys::System& system, UiPort& ui, const std::string& name);
+
+// Non-overlapping, case-sensitive occurrences of text (up to its first zero byte) in the
+// file's text (its bytes up to the first zero byte), each starting on a character
+// boundary. 0 when the file cannot be opened or read, and for an empty text.
+int CountOccurrencesInFile(sys::System& system, std::string path, std::string text);
+
+// Whether the byte starts a double-byte character in code page 936. Every text the
+// installer searches is in that code page, the ANSI code page it runs under.
+bool IsCodePage936LeadByte(unsigned char byte);
+
+// The first index at or after from where pattern starts on a character boundary of
+// text, walking code page 936 characters from from as from a string's start;
+// std::string::npos when there is none.
+std::size_t FindAtCharacterStart(const std::string& text, const std::string& pattern,
+                                 std::size_t from);
+
+}  // namespace setup

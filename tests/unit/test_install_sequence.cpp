@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include "setup/InstallSequence.h"
+#include "tests/unit/HostFixture.h"
+
+namespace {
+
+using fake::Host;
+using fake::HostTest;
+
+const std::string kW32x86 = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
+const std::string kX64 = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
+const std::string kDriverCache = "C:\\WINDOWS\\Driver Cache\\i386";
+const std::string kUsbText = "请接入USB线(已经接好则重开打印机)，\n系统会自动安装打印机！";
+
+// The destination directories of the copies, in order, one per pass.
+std::vector<std::string> StagingPasses(const fake::FakeSystem& system) {
+    std::vector<std::string> passes;
+    for (const auto& call : system.CallsStartingWith("CopyFile")) {
+        const auto target = call.substr(call.find(" -> ") + 4);
+        const auto dir = target.substr(0, target.rfind('\\'));
+        if (passes.empty() || passes.back() != dir) passes.push_back(dir);
+    }
+    return passes;
+}
+
+class SequenceTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        fake::AddWholePackage(system);
+        system.AddDirectory("C:\\WINDOWS\\Driver Cache\\i386");
+    }
+    void Run(Host host) {
+        fake::MakeHost(system, host);
+        setup::InstallSequence sequence(system, ui);
+        sequence.OnInstall();
+        stagingDirAtEnd = sequence.m_stagingDir;
+    }
+    std::string stagingDirAtEnd;
+};
+
+TEST_F(SequenceTest, StagingPassesAndEnvironmentPerHostClass) {
+    struct Case {
+        Host host;
+        std::vector<std::string> passes;
+        const char* environment;
+    };
+    // host, staging destinations in order, spooler environment asked
+    const std::vector<Case> cases = {
+        {Host::Xp32, {kDriverCache, kW32x86}, "Windows NT x86"},
+        {Host::Vista32, {kDriverCache, kW32x86}, "Windows NT x86"},
+        {Host::Win7x86, {kW32x86}, "Windows NT x86"},
+        {Host::Win8x86, {kW32x86}, "Windows NT x86"},
+        {Host::Win7x64, {kX64}, "Windows x64"},
+        {Host::Win10x64, {kX64}, "Windows x64"},
+    };
+    for (const auto& c : cases) {
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        fake::FakeUi window;
+        fake::AddWholePackage(machine);
+        machine.AddDirectory(kDriverCache);
+        fake::MakeHost(machine, c.host);
+        setup::InstallSequence sequence(machine, window);
+        sequence.OnInstall();
+        EXPECT_EQ(StagingPasses(machine), c.passes);
+        EXPECT_EQ(machine.CallsStartingWith("GetPrinterDriverDirectory"),
+                  std::vector<std::string>{std::string("GetPrinterDriverDirectory ") +
+                                           c.environment});
+        EXPECT_EQ(sequence.m_stagingDir, c.passes.back());
+    }
+}
+
+TEST_F(SequenceTest, StepsRunInOrder) {
+    Run(Host::Win7x86);
+    auto firstIndex = [&](const std::string& prefix) {
+        for (size_t i = 0; i < system.calls.size(); ++i)
+            if (system.calls[i].rfind(prefix, 0) == 0) return i;
+        return system.calls.size();
+    };
+    const size_t classify = firstIndex("IsWow64Process");
+    const size_t removal = firstIndex("EnumPrinters");
+    const size_t verify = firstIndex("PathFileExists .\\i386w7\\");
+    const size_t stage = firstIndex("CopyFile");
+    const size_t install = firstIndex("SetupCopyOEMInf");
+    EXPECT_LT(classify, removal);
+    EXPECT_LT(removal, verify);
+    EXPECT_LT(verify, stage);
+    EXPECT_LT(stage, install);
+}
+
+TEST_F(SequenceTest, SuccessfulInstallTellsSuccessAndPostsQuitOnce) {
+    ui.portChoice = 76;
+    Run(Host::Xp32);
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"打印机安装成功!"});
+    EXPECT_EQ(ui.boxes[0].caption, "信息提示");
+    EXPECT_EQ(ui.boxes[0].type, 0x40u);
+    EXPECT_EQ(ui.events.back(), "quit");
+    EXPECT_EQ(ui.quitsPosted, 1);
+}
+
+TEST_F(SequenceTest, OutcomeTextOfAFailedInstallDependsOnTheHostClass) {
+    struct Case {
+        Host host;
+        std::string text;
+    };
+    // host, text shown when the installation failed without telling the user
+    const std::vector<Case> cases = {
+        {Host::Xp32, "打印机安装失败，取消安装!"},
+        {Host::Win7x86, kUsbText},
+        {Host::Win8x86, kUsbText},
+        {Host::Win7x64, "打印机安装失败，取消安装!"},
+        {Host::Win10x64, "打印机安装失败，取消安装!"},
+    };
+    for (const auto& c : cases) {
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        fake::FakeUi window;
+        fake::AddWholePackage(machine);
+        machine.AddDirectory(kDriverCache);
+        machine.updateDriverError = 5;  // a silent USB failure
+        machine.exitCode = 0;           // and a silent Setup64.exe failure
+        fake::MakeHost(machine, c.host);
+        setup::InstallSequence sequence(machine, window);
+        sequence.OnInstall();
+        EXPECT_EQ(window.Texts(), std::vector<std::string>{c.text});
+        // The failure text is followed by two quits: its own and the final one.
+        EXPECT_EQ(window.events, (std::vector<std::string>{"port 85", "box " + c.text, "quit",
+                                                          "quit"}));
+    }
+}
+
+TEST_F(SequenceTest, InstallerThatToldTheUserGetsNoOutcomeText) {
+    system.copyOemInfFails = true;
+    Run(Host::Win7x86);
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"打印机安装失败，取消安装!"});
+    EXPECT_EQ(ui.quitsPosted, 1);
+}
+
+TEST_F(SequenceTest, MissingPackageFilePostsQuitAndTheRunGoesOnToUsb) {
+    system.RemoveFile(".\\i386w7\\UNIDRV.HLP");
+    ui.portChoice = 76;  // never asked: the pending quit ends the dialog
+    Run(Host::Win7x86);
+    ASSERT_GE(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[0].text, ".\\i386w7\\UNIDRV.HLP");
+    EXPECT_FALSE(ui.boxes[0].closedByQuit);
+    EXPECT_EQ(ui.boxes[1].text, "The system cannot find the file specified.\r\n");
+    EXPECT_TRUE(ui.boxes[1].closedByQuit);
+    EXPECT_EQ(ui.portDialogRuns, 1);
+    EXPECT_NE(std::find(ui.events.begin(), ui.events.end(), "port -1"), ui.events.end());
+    EXPECT_EQ(system.updateDriverCalls.size(), 1u);
+    // files 1 to 3 were copied before the missing one stopped the pass
+    EXPECT_EQ(system.CallsStartingWith("CopyFile").size(), 4u);
+}
+
+TEST_F(SequenceTest, FailedRemovalOfTheModelPostsQuitOnceAndTheRunGoesOn) {
+    system.printers = {"RT450"};
+    system.processStartFails = [](const std::string& line) {
+        return line == "rundll32 printui.dll,PrintUIEntry /q /dl /n \"RT450\"";
+    };
+    Run(Host::Win7x86);
+    // names 91, 119 and 120 are "RT450": three boxes, one quit, after the last
+    std::vector<std::string> head(ui.events.begin(), ui.events.begin() + 4);
+    const std::string box = "box 创建安装进程失败，取消安装！";
+    EXPECT_EQ(head, (std::vector<std::string>{box, box, box, "quit"}));
+    EXPECT_EQ(ui.portDialogRuns, 1);
+    EXPECT_NE(std::find(ui.events.begin(), ui.events.end(), "port -1"), ui.events.end());
+    EXPECT_EQ(system.CallsStartingWith("CopyFile").size(), 7u);
+}
+
+TEST_F(SequenceTest, FailedRemovalOfOtherNamesPostsNothing) {
+    system.printers = {"VX400", "RT490 (副本 3)"};
+    system.processStartFails = [](const std::string& line) {
+        return line.find("/dl") != std::string::npos;
+    };
+    ui.portChoice = 76;
+    Run(Host::Win10x64);
+    EXPECT_EQ(ui.quitsPosted, 1);  // only the final one
+    EXPECT_EQ(ui.boxes.size(), 3u);
+    EXPECT_EQ(ui.boxes.back().text, "打印机安装成功!");
+}
+
+TEST_F(SequenceTest, OlderHostsRemoveNothing) {
+    system.printers = {"RT450"};
+    system.drivers = {"RT450"};
+    ui.portChoice = 76;
+    Run(Host::Xp32);
+    // only the installation step asks the spooler
+    EXPECT_EQ(system.CallsStartingWith("EnumPrinters").size(), 1u);
+    EXPECT_EQ(system.CallsStartingWith("SetupUninstallOEMInf").size(), 0u);
+}
+
+TEST_F(SequenceTest, DirectoryTheSystemCannotGiveIsNotStagedInto) {
+    system.printerDriverDirectoryFails = true;
+    system.messageTexts[1722] = "The RPC server is unavailable.\r\n";
+    ui.portChoice = 76;
+    Run(Host::Win7x86);
+    EXPECT_TRUE(system.CallsStartingWith("CopyFile").empty());
+    ASSERT_FALSE(ui.boxes.empty());
+    EXPECT_EQ(ui.boxes[0].text, "The RPC server is unavailable.\r\n");
+    EXPECT_EQ(ui.boxes[0].caption, "安装错误");
+    EXPECT_EQ(ui.events[1], "quit");
+
+    fake::SetFlags(0, 0, 0);
+    fake::FakeSystem machine;
+    fake::FakeUi window;
+    machine.windowsDirectoryFails = true;
+    fake::AddWholePackage(machine);
+    fake::MakeHost(machine, Host::Xp32);
+    setup::InstallSequence sequence(machine, window);
+    sequence.OnInstall();
+    for (const auto& call : machine.CallsStartingWith("CopyFile"))
+        EXPECT_NE(call.find(kW32x86), std::string::npos) << call;
+    EXPECT_EQ(window.boxes[0].text, "Access is denied.\r\n");
+}
+
+}  // namespace
