@@ -1,0 +1,27 @@
+#include "setup64/Setup64Main.h"
+
+namespace setup64 {
+
+int RunSetup64(sys::System& system, const std::vector<std::string>& args) {
+    if (args.size() != 2) return kExitBadArguments;
+    const std::string& hardwareId = args[0];
+
+    // The update takes only a full INF path. A relative one names a file in the
+    // current directory, which the installer passes on to us: its package folder.
+    const std::string fullInfPath = system.GetFullPathName(args[1]);
+    if (fullInfPath.empty()) return kExitFailed;
+
+    int result = kExitFailed;
+    if (system.UpdateDriverForPlugAndPlayDevices(hardwareId, fullInfPath,
+                                                 sys::kInstallFlagForce)) {
+        result = kExitInstalled;
+    } else if (system.GetLastError() == sys::kErrorNoSuchDevinst) {
+        // Exit 10 promises that the printer installs itself when plugged in, which only
+        // holds once the package is in the driver store; a failed pre-install is a
+        // failure, not that promise.
+        if (system.DiInstallDriver(fullInfPath)) result = kExitPackagePreinstalled;
+    }
+    return result;
+}
+
+}  // namespace setup64
