@@ -99,13 +99,23 @@ bool FakeSystem::Fail(uint32_t code) {
     return false;
 }
 
+bool FakeSystem::Injected(const char* method) {
+    if (failMethod != method) return false;
+    const int occurrence = occurrences_[method]++;
+    if (failOccurrence != -1 && occurrence != failOccurrence) return false;
+    lastError = kInjectedError;
+    return true;
+}
+
 bool FakeSystem::HasProcAddress(const std::string& module, const std::string& procName) {
     calls.push_back("GetProcAddress " + module + " " + procName);
+    if (Injected("HasProcAddress")) return false;
     return module == "kernel32" && procName == "IsWow64Process" && hasIsWow64Process;
 }
 
 bool FakeSystem::IsWow64Process(int32_t& result) {
     calls.push_back("IsWow64Process");
+    if (Injected("IsWow64Process")) return false;
     if (isWow64ProcessFails) return Fail(kErrorAccessDenied);
     result = wow64;
     return true;
@@ -118,6 +128,7 @@ uint16_t FakeSystem::GetSystemInfoProcessorArchitecture() {
 
 bool FakeSystem::GetVersionEx(sys::OsVersion& out) {
     calls.push_back("GetVersionEx");
+    if (Injected("GetVersionEx")) return false;
     if (versionQueryFails) return Fail(87);
     out = version;
     return true;
@@ -147,12 +158,14 @@ void FakeSystem::Sleep(uint32_t milliseconds) {
 
 bool FakeSystem::PathFileExists(const std::string& path) {
     calls.push_back("PathFileExists " + path);
+    if (Injected("PathFileExists")) return false;
     std::string key = Key(path);
     return files_.count(key) != 0 || directories_.count(key) != 0;
 }
 
 bool FakeSystem::CreateDirectory(const std::string& path) {
     calls.push_back("CreateDirectory " + path);
+    if (Injected("CreateDirectory")) return false;
     std::string key = Key(path);
     if (createDirectoryFails) return Fail(kErrorAccessDenied);
     if (directories_.count(key) || files_.count(key)) return Fail(kErrorAlreadyExists);
@@ -164,6 +177,7 @@ bool FakeSystem::CreateDirectory(const std::string& path) {
 bool FakeSystem::CopyFile(const std::string& source, const std::string& target,
                           bool failIfExists) {
     calls.push_back("CopyFile " + source + " -> " + target);
+    if (Injected("CopyFile")) return false;
     if (target.size() >= kMaxPath || source.size() >= kMaxPath)
         return Fail(kErrorFilenameExcedRange);
     auto from = files_.find(Key(source));
@@ -183,6 +197,7 @@ bool FakeSystem::CopyFile(const std::string& source, const std::string& target,
 
 bool FakeSystem::DeleteFile(const std::string& path) {
     calls.push_back("DeleteFile " + path);
+    if (Injected("DeleteFile")) return false;
     std::string key = Key(path);
     auto it = files_.find(key);
     if (it == files_.end()) return Fail(sys::kErrorFileNotFound);
@@ -195,6 +210,7 @@ bool FakeSystem::DeleteFile(const std::string& path) {
 
 uint32_t FakeSystem::GetFileAttributes(const std::string& path) {
     calls.push_back("GetFileAttributes " + path);
+    if (Injected("GetFileAttributes")) return sys::kInvalidFileAttributes;
     std::string key = Key(path);
     auto it = files_.find(key);
     if (it != files_.end()) return it->second.attributes;
@@ -205,6 +221,7 @@ uint32_t FakeSystem::GetFileAttributes(const std::string& path) {
 
 bool FakeSystem::SetFileAttributes(const std::string& path, uint32_t attributes) {
     calls.push_back("SetFileAttributes " + path + " " + std::to_string(attributes));
+    if (Injected("SetFileAttributes")) return false;
     auto it = files_.find(Key(path));
     if (it == files_.end()) return Fail(sys::kErrorFileNotFound);
     it->second.attributes = attributes;
@@ -214,6 +231,7 @@ bool FakeSystem::SetFileAttributes(const std::string& path, uint32_t attributes)
 sys::FileRead FakeSystem::ReadFile(const std::string& path, uint32_t maxBytes) {
     calls.push_back("ReadFile " + path);
     sys::FileRead result;
+    if (Injected("ReadFile")) return result;
     std::string key = Key(path);
     auto it = files_.find(key);
     if (it == files_.end()) {
@@ -232,6 +250,7 @@ sys::FileRead FakeSystem::ReadFile(const std::string& path, uint32_t maxBytes) {
 
 bool FakeSystem::WriteFile(const std::string& path, const std::string& bytes) {
     calls.push_back("WriteFile " + path);
+    if (Injected("WriteFile")) return false;
     std::string key = Key(path);
     if (!ParentExists(key)) return Fail(kErrorPathNotFound);
     auto it = files_.find(key);
@@ -246,12 +265,14 @@ bool FakeSystem::WriteFile(const std::string& path, const std::string& bytes) {
 
 std::string FakeSystem::GetFullPathName(const std::string& path) {
     calls.push_back("GetFullPathName " + path);
+    if (Injected("GetFullPathName")) return "";
     if (path.rfind(".\\", 0) == 0) return currentDirectory + path.substr(1);
     return path;
 }
 
 bool FakeSystem::GetWindowsDirectory(std::string& directory) {
     calls.push_back("GetWindowsDirectory");
+    if (Injected("GetWindowsDirectory")) return false;
     if (windowsDirectoryFails) return Fail(kErrorAccessDenied);
     directory = windowsDirectory;
     return true;
@@ -259,6 +280,7 @@ bool FakeSystem::GetWindowsDirectory(std::string& directory) {
 
 bool FakeSystem::GetSystemDirectory(std::string& directory) {
     calls.push_back("GetSystemDirectory");
+    if (Injected("GetSystemDirectory")) return false;
     directory = systemDirectory;
     return true;
 }
@@ -266,6 +288,7 @@ bool FakeSystem::GetSystemDirectory(std::string& directory) {
 bool FakeSystem::GetPrinterDriverDirectory(const std::string& environment,
                                            std::string& directory) {
     calls.push_back("GetPrinterDriverDirectory " + environment);
+    if (Injected("GetPrinterDriverDirectory")) return false;
     if (printerDriverDirectoryFails) return Fail(1722);  // RPC_S_SERVER_UNAVAILABLE
     auto it = printerDriverDirectories.find(environment);
     if (it == printerDriverDirectories.end()) return Fail(1805);  // invalid environment
@@ -275,17 +298,20 @@ bool FakeSystem::GetPrinterDriverDirectory(const std::string& environment,
 
 std::vector<std::string> FakeSystem::EnumPrinterDrivers() {
     calls.push_back("EnumPrinterDrivers");
+    if (Injected("EnumPrinterDrivers")) return {};
     return drivers;
 }
 
 std::vector<std::string> FakeSystem::EnumPrinters() {
     calls.push_back("EnumPrinters");
+    if (Injected("EnumPrinters")) return {};
     return printers;
 }
 
 bool FakeSystem::StartProcess(const std::string& applicationName,
                               const std::string& commandLine, bool waited) {
     calls.push_back("CreateProcess " + commandLine);
+    if (Injected("CreateProcess")) return false;
     if (processStartFails && processStartFails(commandLine)) return Fail(sys::kErrorFileNotFound);
     processes.push_back(StartedProcess{applicationName, commandLine, waited});
     if (onProcessStart) onProcessStart(commandLine);
@@ -301,7 +327,7 @@ sys::ProcessExit FakeSystem::CreateProcessAndWait(const std::string& application
                                                   const std::string& commandLine) {
     sys::ProcessExit result;
     result.started = StartProcess(applicationName, commandLine, true);
-    if (result.started && exitCodeKnown) {
+    if (result.started && exitCodeKnown && !Injected("GetExitCodeProcess")) {
         result.exitCodeKnown = true;
         result.exitCode = exitCode;
     }
@@ -312,6 +338,7 @@ bool FakeSystem::SetupCopyOEMInf(const std::string& sourceInfPath,
                                  std::string& destinationName,
                                  std::string& destinationFileName) {
     calls.push_back("SetupCopyOEMInf " + sourceInfPath);
+    if (Injected("SetupCopyOEMInf")) return false;
     if (copyOemInfFails) return Fail(copyOemInfError);
     if (!files_.count(Key(sourceInfPath))) return Fail(sys::kErrorFileNotFound);
     destinationName = "C:\\windows\\inf\\" + stagedInfName;
@@ -322,6 +349,7 @@ bool FakeSystem::SetupCopyOEMInf(const std::string& sourceInfPath,
 
 bool FakeSystem::SetupUninstallOEMInf(const std::string& infFileName, uint32_t flags) {
     calls.push_back("SetupUninstallOEMInf " + infFileName + " " + std::to_string(flags));
+    if (Injected("SetupUninstallOEMInf")) return false;
     uninstalled.push_back(infFileName);
     if (uninstallFails.count(infFileName)) return Fail(kErrorAccessDenied);
     std::string key = Key("c:\\windows\\inf\\" + infFileName);
@@ -334,6 +362,7 @@ bool FakeSystem::UpdateDriverForPlugAndPlayDevices(const std::string& hardwareId
                                                    const std::string& fullInfPath,
                                                    uint32_t installFlags) {
     calls.push_back("UpdateDriverForPlugAndPlayDevices");
+    if (Injected("UpdateDriverForPlugAndPlayDevices")) return false;
     updateDriverCalls.push_back(hardwareId + "|" + fullInfPath + "|" +
                                 std::to_string(installFlags));
     if (updateDriverError != 0) return Fail(updateDriverError);
@@ -342,6 +371,7 @@ bool FakeSystem::UpdateDriverForPlugAndPlayDevices(const std::string& hardwareId
 
 bool FakeSystem::DiInstallDriver(const std::string& fullInfPath) {
     calls.push_back("DiInstallDriver " + fullInfPath);
+    if (Injected("DiInstallDriver")) return false;
     if (diInstallDriverFails) return Fail(kErrorAccessDenied);
     return true;
 }

@@ -76,6 +76,12 @@ public:
     std::set<std::string> undeletable;       // files that DeleteFile cannot remove
     bool createDirectoryFails = false;
 
+    // Fault injection: the method of this name fails at its call number failOccurrence
+    // (counted from 0), or at every call when failOccurrence is -1.
+    std::string failMethod;
+    int failOccurrence = -1;
+    static constexpr uint32_t kInjectedError = 1117;  // ERROR_IO_DEVICE
+
     // --- what happened
     std::vector<std::string> calls;              // every call, in order, one line each
     std::vector<StartedProcess> processes;       // started processes, in order
@@ -136,6 +142,8 @@ private:
     std::map<std::string, File> files_;
     std::set<std::string> directories_;
     bool Fail(uint32_t code);
+    bool Injected(const char* method);
+    std::map<std::string, int> occurrences_;
     bool ParentExists(const std::string& key) const;
     bool StartProcess(const std::string& applicationName, const std::string& commandLine,
                       bool waited);
