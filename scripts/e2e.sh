@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs the end-to-end tests of setup.exe under Wine.
+#
+#   scripts/e2e.sh <dist-dir> <win32-build-dir> [pattern ...]
+#
+# <dist-dir> is the shipping folder (scripts/make_dist.sh); <win32-build-dir> the i686
+# build that holds the test programs. Wine prefixes are cached in
+# <win32-build-dir>/e2e/prefixes, results and screenshots go to
+# <win32-build-dir>/e2e/results and .../screenshots. Prints "N passed, N failed" last
+# and exits non-zero when a test failed.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+if [ $# -lt 2 ]; then
+  echo "usage: $0 <dist-dir> <win32-build-dir> [pattern ...]" >&2
+  exit 2
+fi
+dist=$1
+build=$2
+shift 2
+exec python3 "$top/tests/e2e/run_e2e.py" --dist "$dist" --build "$build" "$@"

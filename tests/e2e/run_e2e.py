@@ -1,0 +1,190 @@
+#!/usr/bin/env python3
+"""Runs the end-to-end tests of the installer under Wine.
+
+    run_e2e.py --dist <shipping folder> --build <i686 build folder>
+               [--work <folder>] [--jobs N] [--keep-copies] [pattern ...]
+
+Prefixes are built once per host class and cached in <work>/prefixes (default work
+folder: <i686 build folder>/e2e). Each test works on a fresh copy. Records and
+screenshots of each test land in <work>/results/<test>/, the screenshots also in
+<work>/screenshots/. The last line of the output is "N passed, N failed"; the exit
+status is 0 only when nothing failed.
+
+Patterns select the tests whose id contains one of them. Environment: E2E_DISPLAYS
+(X display numbers the run may use, default "95 96 97 98 99"), E2E_WINEDEBUG."""
+
+import argparse
+import os
+import queue
+import shutil
+import signal
+import sys
+import threading
+import time
+import unittest
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
+
+from harness import display as xdisplay  # noqa: E402
+from harness.context import RunContext, set_context  # noqa: E402
+from harness.hosts import HOSTS  # noqa: E402
+from harness.prefixes import ensure_pristine  # noqa: E402
+from harness.runner import run_tests  # noqa: E402
+from harness.wine import kill_leftover_server, stop_all_sessions  # noqa: E402
+
+TOOLS = ("wine", "wineserver", "Xvfb", "xwd", "/usr/bin/convert")
+PROGRAMS = ("e2e_robot.exe", "e2e_boxhook.dll", "e2e_probe.exe", "e2e_rundll32.exe")
+
+
+def write(line):
+    print(line, flush=True)
+
+
+def parse_args(argv):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--dist", required=True, type=Path)
+    parser.add_argument("--build", required=True, type=Path)
+    parser.add_argument("--work", type=Path)
+    # Tests mostly wait on Wine, so one worker more than there are cores keeps them busy.
+    parser.add_argument("--jobs", type=int,
+                        default=int(os.environ.get("E2E_JOBS", (os.cpu_count() or 1) + 1)))
+    parser.add_argument("--keep-copies", action="store_true")
+    parser.add_argument("patterns", nargs="*")
+    args = parser.parse_args(argv)
+    args.work = (args.work or args.build / "e2e").resolve()
+    return args
+
+
+def missing_prerequisites(args, bin_dir):
+    problems = [f"missing tool {tool}" for tool in TOOLS if not shutil.which(tool)]
+    problems += [f"missing {bin_dir / p} (build the i686 tree first)"
+                 for p in PROGRAMS if not (bin_dir / p).is_file()]
+    if not args.dist.is_dir():
+        problems.append(f"no shipping folder {args.dist}")
+    return problems
+
+
+def collect_tests(patterns):
+    suite = unittest.defaultTestLoader.discover(str(HERE), pattern="test_*.py",
+                                                top_level_dir=str(HERE))
+    tests = []
+
+    def flatten(item):
+        if isinstance(item, unittest.TestSuite):
+            for child in item:
+                flatten(child)
+        else:
+            tests.append(item)
+    flatten(suite)
+    if patterns:
+        tests = [t for t in tests if any(p in t.id() for p in patterns)]
+    return tests
+
+
+def build_prefixes(context, displays):
+    """Builds the missing pristine prefixes, one per display at a time. Returns the
+    names of those that failed."""
+    names = queue.Queue()
+    for name in HOSTS:
+        names.put(name)
+    failed = []
+
+    def work(display):
+        while True:
+            try:
+                name = names.get_nowait()
+            except queue.Empty:
+                return
+            start = time.monotonic()
+            try:
+                path, built = ensure_pristine(context.work_dir / "prefixes", HOSTS[name],
+                                              display, context.work_dir / "prefix-logs" / name)
+                context.pristine[name] = path
+                if built:
+                    write(f"built prefix {name} in {time.monotonic() - start:.1f} s")
+            except Exception as error:
+                failed.append(name)
+                write(f"prefix {name} could not be built: {error}")
+
+    workers = [threading.Thread(target=work, args=(d,), daemon=True) for d in displays]
+    for worker in workers:
+        worker.start()
+    for worker in workers:
+        while worker.is_alive():
+            worker.join(0.5)
+    return failed
+
+
+def _interrupt(signum, frame):
+    raise KeyboardInterrupt
+
+
+def main(argv=None):
+    args = parse_args(argv)
+    bin_dir = (args.build / "tests" / "e2e").resolve()
+    problems = missing_prerequisites(args, bin_dir)
+    if problems:
+        for problem in problems:
+            write(f"e2e: {problem}")
+        write("0 passed, 1 failed")
+        return 1
+
+    context = RunContext(bin_dir=bin_dir, dist_dir=args.dist.resolve(), work_dir=args.work,
+                         keep_copies=args.keep_copies)
+    set_context(context)
+    if context.copies_dir.is_dir():
+        for copy in context.copies_dir.iterdir():
+            kill_leftover_server(copy)
+    for stale in (context.results_dir, context.screenshots_dir, context.copies_dir):
+        shutil.rmtree(stale, ignore_errors=True)
+    tests = collect_tests(args.patterns)
+
+    # An interrupted run still stops everything it started.
+    signal.signal(signal.SIGTERM, _interrupt)
+    candidates = [int(n) for n in os.environ.get("E2E_DISPLAYS", "95 96 97 98 99").split()]
+    started = []
+    start = time.monotonic()
+    try:
+        free = xdisplay.free_display_numbers(candidates)
+        for number in free[:max(1, args.jobs)]:
+            display = xdisplay.VirtualDisplay(number, context.work_dir / f"xvfb-{number}.log")
+            started.append(display.start())
+        names = [d.name for d in started]
+        failed_prefixes = build_prefixes(context, names)
+        outcomes = run_tests(tests, names, write)
+    except KeyboardInterrupt:
+        write("e2e: interrupted")
+        stop_all_sessions()
+        write("0 passed, 1 failed")
+        return 1
+    except xdisplay.DisplayError as error:
+        write(f"e2e: {error}")
+        write("0 passed, 1 failed")
+        return 1
+    finally:
+        for display in started:
+            display.stop()
+
+    passed = sum(o.status == "PASS" for o in outcomes)
+    failed = sum(o.status == "FAIL" for o in outcomes) + len(failed_prefixes)
+    skipped = [o for o in outcomes if o.status == "SKIP"]
+    write("")
+    for outcome in outcomes:
+        if outcome.status == "FAIL":
+            write(f"failed: {outcome.test.id()}")
+    for name in failed_prefixes:
+        write(f"failed: prefix {name}")
+    for outcome in skipped:
+        write(f"skipped: {outcome.test.id()}: {'; '.join(outcome.details)}")
+    for note in context.notes:
+        write(f"known Wine difference: {note}")
+    write(f"records and screenshots: {context.results_dir}")
+    write(f"{len(tests)} tests on {len(started)} workers in {time.monotonic() - start:.0f} s")
+    write(f"{passed} passed, {failed} failed")
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

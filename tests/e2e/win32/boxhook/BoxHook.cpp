@@ -1,0 +1,115 @@
+// Records every top-level dialog that any process of the prefix shows, from inside that
+// process. A box that closes by itself (a quit message was pending) lives for a few
+// milliseconds, too short for another process to see it; a hook sees each one.
+//
+// Installed globally by the robot: the system loads this DLL into each process whose
+// windows receive messages. Each process appends to the same log, so the log holds the
+// boxes in the order in which they opened.
+
+#include <windows.h>
+
+#include <string>
+
+#include "../common/E2ePaths.h"
+#include "../common/LogFile.h"
+#include "DialogFacts.h"
+
+namespace {
+
+HMODULE g_module = nullptr;
+
+std::wstring ProcessName() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring full = path;
+    const size_t slash = full.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? full : full.substr(slash + 1);
+}
+
+long long MicrosecondsNow() {
+    LARGE_INTEGER counter = {};
+    LARGE_INTEGER frequency = {};
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return counter.QuadPart / frequency.QuadPart * 1000000 +
+           counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+void LogDialogEvent(const char* event, HWND dialog) {
+    e2e::JsonObject line;
+    line.Add("event", event)
+        .Add("us", MicrosecondsNow())
+        .Add("pid", static_cast<long long>(GetCurrentProcessId()))
+        .Add("process", ProcessName());
+    e2e::AddDialogFacts(dialog, line);
+    e2e::AppendJson(e2e::kBoxLogPath, line);
+}
+
+UINT ListSystemMenuMessage() {
+    static const UINT message = RegisterWindowMessageW(e2e::kListSystemMenuMessage);
+    return message;
+}
+
+UINT SettleMessage() {
+    static const UINT message = RegisterWindowMessageW(e2e::kSettleMessage);
+    return message;
+}
+
+void SignalSettled(WPARAM sequence) {
+    const std::wstring name = e2e::kSettledEventPrefix + std::to_wstring(sequence);
+    const HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str());
+    if (!event) return;
+    SetEvent(event);
+    CloseHandle(event);
+}
+
+// Texts are final once WM_INITDIALOG has returned: message boxes and the program's
+// dialogs both put their run-time texts in place while handling it.
+LRESULT CALLBACK AfterWindowProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (message->message == WM_INITDIALOG && e2e::IsTopLevelDialog(message->hwnd))
+            LogDialogEvent("open", message->hwnd);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK BeforeWindowProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (message->message == WM_DESTROY && e2e::IsTopLevelDialog(message->hwnd))
+            LogDialogEvent("close", message->hwnd);
+        else if (message->message == ListSystemMenuMessage())
+            e2e::WriteWholeFile(e2e::kHookReplyPath,
+                                e2e::DescribeSystemMenu(message->hwnd).Str());
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK OnGetMessage(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        const auto* message = reinterpret_cast<const MSG*>(lParam);
+        if (message->hwnd == nullptr && message->message == SettleMessage())
+            SignalSettled(message->wParam);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+// The hooks stay in place as long as the calling thread lives. Returns 1 when all could
+// be set.
+extern "C" __declspec(dllexport) int InstallBoxHooks() {
+    const bool after = SetWindowsHookExW(WH_CALLWNDPROCRET, AfterWindowProc, g_module, 0);
+    const bool before = SetWindowsHookExW(WH_CALLWNDPROC, BeforeWindowProc, g_module, 0);
+    const bool taken = SetWindowsHookExW(WH_GETMESSAGE, OnGetMessage, g_module, 0);
+    return after && before && taken ? 1 : 0;
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_module = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Fixed places in the test prefix where the test programs meet the harness. The harness
+// creates C:\e2e before it starts anything and reads these files afterwards.
+
+namespace e2e {
+
+// Every dialog that any process of the prefix shows, one JSON object per line.
+constexpr const wchar_t* kBoxLogPath = L"C:\\e2e\\boxes.jsonl";
+// One file per start of the recording rundll32.
+constexpr const wchar_t* kCommandsDir = L"C:\\e2e\\commands";
+// The box hook's answer to the robot's last question about a window.
+constexpr const wchar_t* kHookReplyPath = L"C:\\e2e\\hook-reply.json";
+// Screenshot requests of the robot and the harness's answers.
+constexpr const wchar_t* kSyncDir = L"C:\\e2e\\sync";
+
+// Posted by the robot to a thread after the messages of an action; the box hook in that
+// thread's process sets the event named kSettledEventPrefix and the marker's wParam when
+// the thread takes the marker off its queue, so every message posted before it has
+// been handled by then.
+constexpr const wchar_t* kSettleMessage = L"e2e.Settle";
+constexpr const wchar_t* kSettledEventPrefix = L"e2e.Settled.";
+
+// Sent by the robot to a window of another process: the box hook in that process writes
+// the window's system menu to kHookReplyPath before the send returns.
+constexpr const wchar_t* kListSystemMenuMessage = L"e2e.ListSystemMenu";
+
+}  // namespace e2e

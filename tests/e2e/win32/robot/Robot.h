@@ -1,0 +1,102 @@
+#pragma once
+// Runs a script of commands against the windows of the prefix, as a user would work
+// them, and logs what it saw, one JSON object per command.
+//
+// Verbs (ids and times in decimal or 0x hex; times in milliseconds):
+//   hook                      set the box hooks (e2e_boxhook.dll beside the robot)
+//   start <program> [<dir>]   start a program, with <dir> as its current directory
+//   wait <caption> [<ms>]     wait for a visible dialog with that caption; it becomes
+//                             the current window (default 10000 ms)
+//   gone [<ms>]               wait until the current window is destroyed
+//   absent <caption> <ms>     fail if a dialog with that caption shows within the time
+//   caption                   log the current window's caption
+//   enabled                   log whether the current window takes input
+//   text <id>                 log the text of a control of the current window
+//   checked <id>              log the check state of a control
+//   click <id>                post BM_CLICK to a control, as a mouse click on it would
+//   command <id>              post WM_COMMAND (BN_CLICKED) for a control to the window
+//   syscommand <id>           post WM_SYSCOMMAND with that command
+//                             (these three return once the window's thread has taken
+//                             the message, when hook has run: see Settle)
+//   sysmenu                   log the current window's system menu (needs hook)
+//   foreground                make the current window the foreground window
+//   keydown <key>...          press keys and keep them down
+//   keyup <key>...            release keys
+//   key <key>...              press and release each key in turn
+//   keystate <key>...         log which of the keys are down
+//   sleep <ms>
+//   snapshot <name>           let the harness photograph the current window; waits
+//   exit [<ms>]               wait for the started program to end; log its exit code
+//                             (default 30000 ms)
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "../common/JsonObject.h"
+#include "Script.h"
+
+namespace e2e {
+
+class Robot {
+public:
+    Robot(std::wstring logPath, std::wstring programDir);
+    ~Robot();
+    Robot(const Robot&) = delete;
+    Robot& operator=(const Robot&) = delete;
+
+    // Runs the commands in order and stops at the first that fails, after logging why.
+    // True when every command ran.
+    bool Run(const std::vector<Command>& commands);
+
+private:
+    using Handler = bool (Robot::*)(const Command&, JsonObject&, std::string&);
+    struct Verb {
+        const wchar_t* name;
+        size_t minArgs;
+        size_t maxArgs;
+        Handler handler;
+    };
+    static const std::vector<Verb>& Verbs();
+
+    bool Hook(const Command&, JsonObject&, std::string&);
+    bool Start(const Command&, JsonObject&, std::string&);
+    bool Wait(const Command&, JsonObject&, std::string&);
+    bool Gone(const Command&, JsonObject&, std::string&);
+    bool Absent(const Command&, JsonObject&, std::string&);
+    bool Caption(const Command&, JsonObject&, std::string&);
+    bool Enabled(const Command&, JsonObject&, std::string&);
+    bool Text(const Command&, JsonObject&, std::string&);
+    bool Checked(const Command&, JsonObject&, std::string&);
+    bool Click(const Command&, JsonObject&, std::string&);
+    bool CommandVerb(const Command&, JsonObject&, std::string&);
+    bool SysCommand(const Command&, JsonObject&, std::string&);
+    bool SysMenu(const Command&, JsonObject&, std::string&);
+    bool Foreground(const Command&, JsonObject&, std::string&);
+    bool KeyDown(const Command&, JsonObject&, std::string&);
+    bool KeyUp(const Command&, JsonObject&, std::string&);
+    bool Key(const Command&, JsonObject&, std::string&);
+    bool KeyState(const Command&, JsonObject&, std::string&);
+    bool Sleep(const Command&, JsonObject&, std::string&);
+    bool Snapshot(const Command&, JsonObject&, std::string&);
+    bool Exit(const Command&, JsonObject&, std::string&);
+
+    // Waits until the thread of `window` has taken every message posted to it so far,
+    // or the window is gone, or a few seconds have passed: what a posted action changes
+    // is then in place for the next command. Needs the box hook.
+    void Settle(HWND window, JsonObject& result);
+    bool NeedCurrent(std::string& error) const;
+    bool Control(const Command& command, HWND& control, JsonObject& result,
+                 std::string& error) const;
+    bool Number(const std::wstring& word, long& value, std::string& error) const;
+
+    std::wstring logPath_;
+    std::wstring programDir_;
+    HWND current_ = nullptr;
+    HANDLE process_ = nullptr;
+    bool hooked_ = false;
+    unsigned settleSequence_ = 0;
+};
+
+}  // namespace e2e
