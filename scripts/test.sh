@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: the unit tests (natively, under AddressSanitizer and
-# UndefinedBehaviorSanitizer) and the end-to-end tests of the real setup.exe under Wine.
+# UndefinedBehaviorSanitizer), a bounded fuzz pass over the file-text handling, and the
+# end-to-end tests of the real setup.exe under Wine.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=$top/build
@@ -10,6 +11,9 @@ root=$top/build
 
 echo "== unit tests"
 ctest --test-dir "$root/native" --output-on-failure -j 2
+
+echo "== bounded fuzz pass"
+"$top/scripts/fuzz.sh" 15 "$root/fuzz"
 
 echo "== end-to-end tests under Wine"
 "$top/scripts/e2e.sh" "$root/dist" "$root/win32"

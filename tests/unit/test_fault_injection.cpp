@@ -100,6 +100,13 @@ TEST_P(FaultInjection, EveryFailingCallIsToldAndTheProgramEnds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(HostClasses, FaultInjection,
-                         ::testing::Values(Host::Xp32, Host::Win7x86, Host::Win10x64));
+                         ::testing::Values(Host::Xp32, Host::Win7x86, Host::Win10x64),
+                         [](const ::testing::TestParamInfo<Host>& param) {
+                             switch (param.param) {
+                             case Host::Xp32: return "Xp32";
+                             case Host::Win7x86: return "Win7x86";
+                             default: return "Win10x64";
+                             }
+                         });
 
 }  // namespace
