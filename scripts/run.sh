@@ -13,7 +13,16 @@ export WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -d "$prefix" ]; then
   echo "Making a Wine prefix in $prefix (once) ..."
-  WINEARCH=win64 wineboot -i >"$root/run-prefix.log" 2>&1
+  {
+    WINEARCH=win64 wineboot -i
+    # Without a window manager, managed windows are slow to close.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+    # A font with the metrics the dialog layout assumes for "宋体".
+    for face in 宋体 SimSun; do
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "AR PL UMing CN" /f
+    done
+    wineserver -w
+  } >"$root/run-prefix.log" 2>&1
 fi
 
 xvfb_pid=
@@ -36,8 +45,12 @@ echo "Starting $root/dist/setup.exe"
 wine setup.exe >"$root/run.log" 2>&1 &
 app=$!
 if [ -n "$xvfb_pid" ]; then
-  sleep 6
-  xwd -root -display "$DISPLAY" | convert xwd:- png:"$root/setup-window.png"
+  for _ in $(seq 60); do
+    xdotool search --name "打印机驱动安装程序" >/dev/null 2>&1 && break
+    sleep 1
+  done
+  sleep 1
+  xwd -root -display "$DISPLAY" | convert xwd:- -trim png:"$root/setup-window.png"
   echo "Screenshot of the installer window: $root/setup-window.png"
   wineserver -k 2>/dev/null || true
 else
