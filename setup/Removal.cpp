@@ -94,10 +94,19 @@ bool IsCodePage936LeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 
 
 std::size_t FindAtCharacterStart(const std::string& text, const std::string& pattern,
                                  std::size_t from) {
-    std::size_t at = from;
-    while (at <= text.size() && pattern.size() <= text.size() - at) {
-        if (text.compare(at, pattern.size(), pattern) == 0) return at;
-        at += IsCodePage936LeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+    // Byte matches in order, each kept only when the character walk lands on it; the
+    // walk resumes where it stopped, so the whole search stays linear in the text.
+    std::size_t characterStart = from;
+    for (std::size_t match = text.find(pattern, from); match != std::string::npos;
+         match = text.find(pattern, match + 1)) {
+        while (characterStart < match) {
+            // A lead byte as the very last byte stands alone.
+            const bool doubleByte =
+                IsCodePage936LeadByte(static_cast<unsigned char>(text[characterStart])) &&
+                characterStart + 1 < text.size();
+            characterStart += doubleByte ? 2 : 1;
+        }
+        if (characterStart == match) return match;
     }
     return std::string::npos;
 }
