@@ -3,6 +3,7 @@
 #include "host/Platform.h"
 #include "package/Staging.h"
 #include "setup/DriverInstallation.h"
+#include "setup/FileTextCache.h"
 #include "setup/Messages.h"
 #include "setup/Removal.h"
 #include "setup/RemovalList.h"
@@ -26,9 +27,12 @@ int InstallSequence::InstallDriverAndPrinter(int* userNotified) {
 }
 
 void InstallSequence::RemovePreviousInstallations() {
-    const auto& names = RemovalList();
+    // The same staged INF files are searched for every name: read each once while it
+    // stays unchanged.
+    FileTextCache infTexts(system_);
     int lastResult = 1;
-    for (const auto& name : names) lastResult = RemovePreviousInstallation(system_, ui_, name);
+    for (const auto& name : RemovalList())
+        lastResult = RemovePreviousInstallation(system_, ui_, name, infTexts);
     // Only the model's own last removal counts; the others are best effort.
     if (lastResult == 0) ui_.PostQuit();
 }

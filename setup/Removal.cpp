@@ -55,17 +55,24 @@ void UninstallRecordedInf(sys::System& system, UiPort& ui, const std::string& re
         UninstallStagedInf(system, ui, infFileName);
 }
 
-void UninstallInfsNaming(sys::System& system, UiPort& ui, const std::string& name) {
+// Counts with the text read directly, or through the run's cache when there is one.
+int CountInCandidate(sys::System& system, FileTextCache* infTexts, const std::string& path,
+                     const std::string& name) {
+    return infTexts != nullptr ? CountOccurrencesInFile(*infTexts, path, name)
+                               : CountOccurrencesInFile(system, path, name);
+}
+
+void UninstallInfsNaming(sys::System& system, UiPort& ui, const std::string& name,
+                         FileTextCache* infTexts) {
     for (int number = 0; number <= kLastScannedInf; ++number) {
         const std::string candidate = "oem" + std::to_string(number) + ".inf";
         const std::string path = kInfDirectory + candidate;
-        if (CountOccurrencesInFile(system, path, name) > 0 && system.PathFileExists(path))
+        if (CountInCandidate(system, infTexts, path, name) > 0 && system.PathFileExists(path))
             UninstallStagedInf(system, ui, candidate);
     }
 }
-}  // namespace
-
-int RemovePreviousInstallation(sys::System& system, UiPort& ui, const std::string& name) {
+int RemoveFor(sys::System& system, UiPort& ui, const std::string& name,
+              FileTextCache* infTexts) {
     if (g_is64BitOs == 0 && g_isWindows7 == 0 && g_isWindows8 == 0) return 1;
 
     const std::string printerName = UpToFirstZero(name);
@@ -85,9 +92,34 @@ int RemovePreviousInstallation(sys::System& system, UiPort& ui, const std::strin
     if (record.opened && record.readOk) {
         UninstallRecordedInf(system, ui, record.bytes);
     } else {
-        UninstallInfsNaming(system, ui, printerName);
+        UninstallInfsNaming(system, ui, printerName, infTexts);
     }
     return 1;
+}
+
+int CountInText(const sys::FileRead& file, const std::string& text) {
+    const std::string pattern = UpToFirstZero(text);
+    // An empty text would be found at every position and never move on.
+    if (pattern.empty() || !file.opened || !file.readOk) return 0;
+    const std::string fileText = UpToFirstZero(file.bytes);
+
+    int count = 0;
+    std::size_t at = FindAtCharacterStart(fileText, pattern, 0);
+    while (at != std::string::npos) {
+        ++count;
+        at = FindAtCharacterStart(fileText, pattern, at + pattern.size());
+    }
+    return count;
+}
+}  // namespace
+
+int RemovePreviousInstallation(sys::System& system, UiPort& ui, const std::string& name) {
+    return RemoveFor(system, ui, name, nullptr);
+}
+
+int RemovePreviousInstallation(sys::System& system, UiPort& ui, const std::string& name,
+                               FileTextCache& infTexts) {
+    return RemoveFor(system, ui, name, &infTexts);
 }
 
 bool IsCodePage936LeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
@@ -112,20 +144,13 @@ std::size_t FindAtCharacterStart(const std::string& text, const std::string& pat
 }
 
 int CountOccurrencesInFile(sys::System& system, std::string path, std::string text) {
-    const std::string pattern = UpToFirstZero(text);
-    // An empty text would be found at every position and never move on.
-    if (pattern.empty()) return 0;
-    const sys::FileRead file = system.ReadFile(path, 0);
-    if (!file.opened || !file.readOk) return 0;
-    const std::string fileText = UpToFirstZero(file.bytes);
+    if (UpToFirstZero(text).empty()) return 0;
+    return CountInText(system.ReadFile(path, 0), text);
+}
 
-    int count = 0;
-    std::size_t at = FindAtCharacterStart(fileText, pattern, 0);
-    while (at != std::string::npos) {
-        ++count;
-        at = FindAtCharacterStart(fileText, pattern, at + pattern.size());
-    }
-    return count;
+int CountOccurrencesInFile(FileTextCache& files, std::string path, std::string text) {
+    if (UpToFirstZero(text).empty()) return 0;
+    return CountInText(files.ReadWhole(path), text);
 }
 
 }  // namespace setup

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "setup/FileTextCache.h"
 #include "setup/UiPort.h"
 #include "sys/System.h"
 
@@ -17,11 +18,16 @@ namespace setup {
 // Returns 0 only when a deletion command could not be started (the user has been told);
 // a failed INF uninstall is told to the user and still returns 1.
 int RemovePreviousInstallation(sys::System& system, UiPort& ui, const std::string& name);
+// The same, with the scan's INF texts read through a cache that the caller keeps across
+// the names of one run.
+int RemovePreviousInstallation(sys::System& system, UiPort& ui, const std::string& name,
+                               FileTextCache& infTexts);
 
 // Non-overlapping, case-sensitive occurrences of text (up to its first zero byte) in the
 // file's text (its bytes up to the first zero byte), each starting on a character
 // boundary. 0 when the file cannot be opened or read, and for an empty text.
 int CountOccurrencesInFile(sys::System& system, std::string path, std::string text);
+int CountOccurrencesInFile(FileTextCache& files, std::string path, std::string text);
 
 // Whether the byte starts a double-byte character in code page 936. Every text the
 // installer searches is in that code page, the ANSI code page it runs under.

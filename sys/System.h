@@ -41,6 +41,16 @@ struct FileRead {
     std::string bytes;       // what was read, at most the requested count
 };
 
+// What tells one version of a file from another without reading it:
+// GetFileAttributesExA's size and last write time.
+struct FileStamp {
+    uint64_t size = 0;
+    uint64_t lastWriteTime = 0;
+    bool operator==(const FileStamp& other) const {
+        return size == other.size && lastWriteTime == other.lastWriteTime;
+    }
+};
+
 // A started process that was waited for.
 struct ProcessExit {
     bool started = false;        // CreateProcessA succeeded
@@ -78,6 +88,8 @@ public:
     virtual bool DeleteFile(const std::string& path) = 0;
     virtual uint32_t GetFileAttributes(const std::string& path) = 0;
     virtual bool SetFileAttributes(const std::string& path, uint32_t attributes) = 0;
+    // GetFileAttributesExA of a file (not a directory); false when there is none.
+    virtual bool GetFileStamp(const std::string& path, FileStamp& stamp) = 0;
     // Opens an existing file for reading, not shared, and reads at most maxBytes from
     // its start; maxBytes 0 reads the whole file.
     virtual FileRead ReadFile(const std::string& path, uint32_t maxBytes) = 0;

@@ -214,6 +214,16 @@ bool Win32System::SetFileAttributes(const std::string& path, uint32_t attributes
     return ::SetFileAttributesA(path.c_str(), attributes) != FALSE;
 }
 
+bool Win32System::GetFileStamp(const std::string& path, FileStamp& stamp) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.lastWriteTime = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                          data.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
 FileRead Win32System::ReadFile(const std::string& path, uint32_t maxBytes) {
     LastErrorKeeper keeper;
     FileRead result;

@@ -32,6 +32,7 @@ public:
     bool DeleteFile(const std::string& path) override;
     uint32_t GetFileAttributes(const std::string& path) override;
     bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
+    bool GetFileStamp(const std::string& path, FileStamp& stamp) override;
     // A read that would need more than kMaxFileRead bytes is refused as a failed read.
     FileRead ReadFile(const std::string& path, uint32_t maxBytes) override;
     bool WriteFile(const std::string& path, const std::string& bytes) override;

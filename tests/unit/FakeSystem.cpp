@@ -70,7 +70,7 @@ void FakeSystem::AddFile(const std::string& path, const std::string& bytes,
                          uint32_t attributes) {
     std::string key = Key(path);
     AddDirectory(key.substr(0, key.rfind('\\')));
-    files_[key] = File{bytes, attributes};
+    files_[key] = File{bytes, attributes, ++writes_};
 }
 
 bool FakeSystem::FileExists(const std::string& path) const { return files_.count(Key(path)) != 0; }
@@ -192,6 +192,7 @@ bool FakeSystem::CopyFile(const std::string& source, const std::string& target,
             return Fail(kErrorAccessDenied);
     }
     files_[key] = from->second;
+    files_[key].version = ++writes_;
     return true;
 }
 
@@ -228,6 +229,16 @@ bool FakeSystem::SetFileAttributes(const std::string& path, uint32_t attributes)
     return true;
 }
 
+bool FakeSystem::GetFileStamp(const std::string& path, sys::FileStamp& stamp) {
+    calls.push_back("GetFileStamp " + path);
+    if (Injected("GetFileStamp")) return false;
+    auto it = files_.find(Key(path));
+    if (it == files_.end()) return Fail(sys::kErrorFileNotFound);
+    stamp.size = it->second.bytes.size();
+    stamp.lastWriteTime = it->second.version;
+    return true;
+}
+
 sys::FileRead FakeSystem::ReadFile(const std::string& path, uint32_t maxBytes) {
     calls.push_back("ReadFile " + path);
     sys::FileRead result;
@@ -255,10 +266,11 @@ bool FakeSystem::WriteFile(const std::string& path, const std::string& bytes) {
     if (!ParentExists(key)) return Fail(kErrorPathNotFound);
     auto it = files_.find(key);
     if (it == files_.end()) {
-        files_[key] = File{bytes, sys::kFileAttributeNormal};
+        files_[key] = File{bytes, sys::kFileAttributeNormal, ++writes_};
     } else {
         // OPEN_ALWAYS keeps what lies beyond the bytes written.
         it->second.bytes.replace(0, std::min(bytes.size(), it->second.bytes.size()), bytes);
+        it->second.version = ++writes_;
     }
     return true;
 }

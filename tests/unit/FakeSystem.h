@@ -110,6 +110,7 @@ public:
     bool DeleteFile(const std::string& path) override;
     uint32_t GetFileAttributes(const std::string& path) override;
     bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
+    bool GetFileStamp(const std::string& path, sys::FileStamp& stamp) override;
     sys::FileRead ReadFile(const std::string& path, uint32_t maxBytes) override;
     bool WriteFile(const std::string& path, const std::string& bytes) override;
     std::string GetFullPathName(const std::string& path) override;
@@ -138,7 +139,9 @@ private:
     struct File {
         std::string bytes;
         uint32_t attributes;
+        uint64_t version = 0;  // stands for the last write time: bumped by every write
     };
+    uint64_t writes_ = 0;
     std::map<std::string, File> files_;
     std::set<std::string> directories_;
     bool Fail(uint32_t code);
