@@ -19,7 +19,7 @@ if [ ! -d "$prefix" ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
     # A font with the metrics the dialog layout assumes for "宋体".
     for face in 宋体 SimSun; do
-      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "AR PL UMing CN" /f
+      wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "AR PL SungtiL GB" /f
     done
     wineserver -w
   } >"$root/run-prefix.log" 2>&1

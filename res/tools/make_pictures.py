@@ -38,9 +38,9 @@ ICON_SIZE = 48
 # into its window: the dialog manager turns its WS_BORDER into a 2 px client
 # edge, and SS_SUNKEN adds a 1 px static edge. The button's (287, 191, 74, 22)
 # DLU become a 111 x 33 px window at (431, 287), which centres its 106 x 29 px
-# picture 2 px in, at (433, 289): (430, 286) on the background. Wine draws 宋体
-# with a substitute of other base units (7 x 17 with Noto Sans CJK), so a Wine
-# screenshot shows the button elsewhere; alignment is a Windows matter.
+# picture 2 px in, at (433, 289): (430, 286) on the background. Under Wine this
+# holds only where 宋体 is replaced by a face of the same metrics (the test
+# prefixes use AR PL SungtiL GB); its default CJK stand-in has larger base units.
 DIALOG_BASE_UNITS = (6, 12)          # px per 4 x 8 dialog units
 PICTURE_FRAME = 3                    # px from the static's corner to the picture
 INSTALL_BUTTON_DLU = (287, 191, 74, 22)

@@ -1,5 +1,6 @@
-"""What the tests know of the installer's windows: captions, control ids, texts, and
-the start of every robot script that drives setup.exe."""
+"""What the tests know of the installer: captions, control ids and texts of its
+windows, its package and the traces an install leaves, and the start of every robot
+script that drives setup.exe."""
 
 MAIN_CAPTION = "打印机驱动安装程序"
 INFO_CAPTION = "信息提示"
@@ -16,9 +17,45 @@ IDM_ABOUTBOX = 0x10
 MESSAGE_TEXT = 0xFFFF
 SC_CLOSE = 0xF060
 
+MISSING_FILE_CAPTION = "安装文件受损：找不到文件"
+INSTALL_ERROR_CAPTION = "安装错误"
+
+INSTALLED_TEXT = "打印机安装成功!"
+INSTALL_FAILED_TEXT = "打印机安装失败，取消安装!"
+PROCESS_START_FAILED_TEXT = "创建安装进程失败，取消安装！"
+CONNECT_USB_TEXT = "请接入USB线(已经接好则重开打印机)，\n系统会自动安装打印机！"
+CHECK_USB_CABLE_TEXT = "请检查打印机USB连线是否连接"
+
 ABOUT_MENU_TEXT = "关于安装程序 (&A)..."
 PARALLEL_LABEL = "并口"
 ABOUT_VERSION_TEXT = "Zorq 80 Series 1.1 版"
+
+# The driver files of every package folder, in the order the installer handles them.
+DRIVER_FILES = ("ZORQ80-Series.dll", "ZORQ80-Series.gpd", "UNIDRV.DLL", "UNIDRV.HLP",
+                "UNIDRVUI.DLL", "UNIRES.DLL", "STDNAMES.GPD")
+INF_FILE = "ZORQ80-Series.INF"
+SETUP64 = "Setup64.exe"
+INF_DIR = r"C:\windows\inf"
+# Names the INF that the last install staged, in bare bytes.
+RECORD_FILE = r"C:\windows\inf\RT450.txt"
+
+DRIVER_CACHE = r"C:\windows\Driver Cache\i386"
+SPOOL_DRIVERS_X86 = r"C:\windows\system32\spool\drivers\w32x86"
+SPOOL_DRIVERS_X64 = r"C:\windows\system32\spool\drivers\x64"
+
+# The printer-setup command lines, byte for byte: each ends in a blank; the 32-bit
+# printer commands hold a TAB and two blanks before /m.
+_PRINTUI = "rundll32 printui.dll,PrintUIEntry "
+DRIVER_COMMAND_64 = _PRINTUI + '/ia /K /m "RT450" /h "x64" /v 3 '
+NO_OP_COMMAND = _PRINTUI + "/q "
+PRINTER_COMMAND_64 = _PRINTUI + '/if /b "RT450" /r "LPT1:" /m "RT450" '
+
+
+def printer_command_32(variant):
+    """The printer command of the i386w7 and i386 packages."""
+    return (_PRINTUI + '/if /b "RT450" \t'
+            + f'   /f ".\\{variant}\\{INF_FILE}" /r "LPT1:"  /m "RT450" /q ')
+
 
 # The first start in a fresh prefix also starts Wine's own services.
 START_TIMEOUT_MS = 20000
@@ -40,6 +77,14 @@ def setup_script(*lines):
 def answer_box(caption, timeout_ms=INSTALL_TIMEOUT_MS):
     """Script lines that wait for a message box, log its text and press its OK button."""
     return [f"wait {caption} {timeout_ms}", f"text {MESSAGE_TEXT:#x}", f"click {IDOK}",
+            "gone"]
+
+
+def choose_port(parallel, timeout_ms=INSTALL_TIMEOUT_MS):
+    """Script lines that wait for the port dialog, tick the check box for the parallel
+    port or leave it for USB, and confirm with the large button."""
+    tick = [f"click {IDC_PARALLEL_CHECK}"] if parallel else []
+    return [f"wait {PORT_CAPTION} {timeout_ms}", *tick, f"click {IDC_PORT_BUTTON}",
             "gone"]
 
 

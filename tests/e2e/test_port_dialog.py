@@ -1,27 +1,47 @@
 """The port choice dialog as the install run shows it: the check box names the port
-and the large button's caption follows it; the large button confirms the choice. The
-choice shows in the commands that the run starts: only the parallel port installs the
-printer on "LPT1:"."""
+and the large button's caption follows it; the large button confirms the choice, while
+Escape and Enter end the dialog with codes that name no port. The choice shows in the
+commands that the run starts: only the parallel port installs the printer on "LPT1:".
+Its drawing is checked on screenshots: the label and the large button's caption in the
+dark blue, the caption in the large font, the inner rectangle of the large button.
+
+A dialog that a pending quit message ends at once, without the user, leads to the USB
+branch as well: test_install_flows.DamagedPackage.test_missing_driver_file shows it."""
 
 from harness.case import E2eTestCase, cases
+from harness.pixels import Box, read_png
 from installer import (IDC_INSTALL, IDC_PARALLEL_CHECK, IDC_PORT_BUTTON, INFO_CAPTION,
-                       INSTALL_TIMEOUT_MS, MAIN_CAPTION, PARALLEL_LABEL, PORT_CAPTION,
-                       answer_box, setup_script)
+                       INSTALL_TIMEOUT_MS, INSTALLED_TEXT, MAIN_CAPTION, PARALLEL_LABEL,
+                       PORT_CAPTION, answer_box, setup_script)
 
 LPT1 = '/r "LPT1:"'
+CONFIRM = f"click {IDC_PORT_BUTTON}"
 
-# clicks on the check box before confirming, the large button's captions (at first and
-# after each click), whether the printer goes on "LPT1:"
+# clicks on the check box, how the dialog is then ended, the large button's captions (at
+# first and after each click), whether the printer goes on "LPT1:". Under Wine the USB
+# branch succeeds, so every row ends with the same box.
 CHOICES = {
-    "usb_at_once": (0, ["U S B"], False),
-    "parallel": (1, ["U S B", " 并 口 "], True),
-    "parallel_then_usb": (2, ["U S B", " 并 口 ", " U S B "], False),
+    "usb_at_once": (0, CONFIRM, ["U S B"], False),
+    "parallel": (1, CONFIRM, ["U S B", " 并 口 "], True),
+    "parallel_then_usb": (2, CONFIRM, ["U S B", " 并 口 ", " U S B "], False),
+    # Ticked first, so that a key taken for the large button would pick the parallel
+    # port: the keys end the dialog with 2 and 1 instead, which take the USB branch.
+    "escape": (0, "key ESCAPE", ["U S B"], False),
+    "escape_when_ticked": (1, "key ESCAPE", ["U S B", " 并 口 "], False),
+    "enter": (0, "key RETURN", ["U S B"], False),
+    "enter_when_ticked": (1, "key RETURN", ["U S B", " 并 口 "], False),
 }
+
+DARK_BLUE = (0, 64, 200)
+BLACK = (0, 0, 0)
+# The platform draws the check box's square glyph at the control's left, no wider than
+# the control is high; the label follows it.
+FRAME_INSET = 2
 
 
 class PortDialog(E2eTestCase):
     @cases(CHOICES)
-    def test_choice(self, choice, clicks, captions, on_lpt1):
+    def test_choice(self, choice, clicks, ending, captions, on_lpt1):
         # The older 32-bit host removes nothing first, so its dialog comes soonest.
         host = self.open_host("xp32")
         host.install_dist()
@@ -35,7 +55,7 @@ class PortDialog(E2eTestCase):
             f"text {IDC_PORT_BUTTON}",
             f"snapshot port-{choice}",
             *toggles,
-            f"click {IDC_PORT_BUTTON}",
+            ending,
             "gone",
             *answer_box(INFO_CAPTION),
             f"exit {INSTALL_TIMEOUT_MS}"))
@@ -44,10 +64,82 @@ class PortDialog(E2eTestCase):
         self.check_equal(texts[0], PARALLEL_LABEL, "check box label")
         self.check_equal(run.steps_of("checked")[0]["state"], 0, "check box at first")
         self.check_equal(texts[1:-1], captions, "large button captions")
+        self.check_equal(texts[-1], INSTALLED_TEXT, "the run's last box")
+        for key in run.steps_of("key"):
+            self.check_equal(key["foreground"], PORT_CAPTION, "window that took the key")
         # A clean host tells of no failure before the port is asked for.
         opened = host.boxes(process="setup.exe")
         self.check_boxes(opened[:2], [(MAIN_CAPTION, None), (PORT_CAPTION, None)],
                          "first windows of the run")
         self.check_equal(opened[1]["owner"], MAIN_CAPTION, "port dialog owner")
+        self.check_equal([(d.caption, d.closed_by) for d in host.dialogs(run)][1:],
+                         [(PORT_CAPTION, "robot"), (INFO_CAPTION, "robot")],
+                         "the port dialog and the last box, each ended by the robot")
         self.check_equal(any(LPT1 in c.command_line for c in host.commands()), on_lpt1,
                          "a printer-setup command for LPT1:")
+
+    def test_drawing(self):
+        host = self.open_host("xp32")
+        host.install_dist()
+        run = host.robot(setup_script(
+            f"click {IDC_INSTALL}",
+            f"wait {PORT_CAPTION} {INSTALL_TIMEOUT_MS}",
+            f"rect {IDC_PARALLEL_CHECK}",
+            f"rect {IDC_PORT_BUTTON}",
+            "snapshot port-drawn-usb",
+            f"click {IDC_PARALLEL_CHECK}",
+            "snapshot port-drawn-parallel",
+            CONFIRM,
+            "gone",
+            *answer_box(INFO_CAPTION),
+            f"exit {INSTALL_TIMEOUT_MS}"))
+        self.check_robot(run)
+        check_rect, button_rect = run.steps_of("rect")
+        check_box, button = control_box(check_rect), control_box(button_rect)
+        label = Box(check_box.left + (check_box.bottom - check_box.top), check_box.top,
+                    check_box.right, check_box.bottom)
+        usb, parallel = (read_png(s["harness"]["file"]) for s in run.steps_of("snapshot"))
+        self.check_equal((usb.width, usb.height),
+                         (check_rect["windowWidth"], check_rect["windowHeight"]),
+                         "screenshot size: the whole window, frame included")
+
+        label_colours = usb.colours(usb.points(label))
+        self.check_true(label_colours.count(DARK_BLUE) >= 10,
+                        f"the label {PARALLEL_LABEL!r} in RGB{DARK_BLUE} within {label}")
+        self.check_equal(label_colours.count(BLACK), 0, f"black pixels within {label}")
+
+        self.check_true(usb.colours(usb.points(button)).count(DARK_BLUE) >= 10,
+                        f"the large button's caption in RGB{DARK_BLUE} within {button}")
+        # The same two characters, in the dialog's font and in the large button's.
+        label_height = parallel.height_of(label, DARK_BLUE)
+        caption_height = parallel.height_of(button, DARK_BLUE)
+        self.check_true(caption_height >= 20 and caption_height >= 2 * label_height,
+                        f"the large caption's glyphs are {caption_height} px high, the "
+                        f"label's {label_height} px")
+        self.check_inner_rectangle(usb, button)
+
+    def check_inner_rectangle(self, image, button):
+        """A one-pixel outline FRAME_INSET pixels inside the button's edge: on every
+        side, in one colour that neither the edge outside it nor the fill inside it
+        has. The caption's opaque cell may cut the top and bottom lines in the middle."""
+        outline = button.inset(FRAME_INSET)
+        sides = {"top": Box(outline.left, outline.top, outline.right, outline.top + 1),
+                 "bottom": Box(outline.left, outline.bottom - 1, outline.right,
+                               outline.bottom),
+                 "left": Box(outline.left, outline.top, outline.left + 1, outline.bottom),
+                 "right": Box(outline.right - 1, outline.top, outline.right,
+                              outline.bottom)}
+        ring = image.colours(outline.ring())
+        pen = max(set(ring), key=ring.count)
+        for name, side in sides.items():
+            colours = image.colours(image.points(side))
+            self.check_true(colours.count(pen) * 2 > len(colours),
+                            f"the {name} line of the inner rectangle is mostly RGB{pen}")
+        for name, inset in (("edge", FRAME_INSET - 1), ("fill", FRAME_INSET + 1)):
+            neighbour = image.colours(button.inset(inset).ring())
+            self.check_equal(neighbour.count(pen), 0,
+                             f"pixels of the outline's RGB{pen} on the {name} next to it")
+
+
+def control_box(rect):
+    return Box(rect["left"], rect["top"], rect["right"], rect["bottom"])

@@ -91,6 +91,16 @@ class E2eTestCase(unittest.TestCase):
         actual = [(b.get("caption"), b.get("text")) for b in boxes]
         self.check_equal(actual, list(expected), what)
 
+    def check_ended_by_itself(self, run):
+        """The robot ran its whole script, whose exit step saw the started program end
+        (a script that ends a program itself closes its window before that step).
+        Returns the exit code."""
+        self.check_robot(run)
+        exits = run.steps_of("exit")
+        if len(exits) != 1:
+            self.fail_here(f"the script has {len(exits)} exit steps, not one")
+        return exits[0].get("code")
+
     def known_wine_difference(self, what, actual, wine, windows):
         """Wine gives `wine` where Windows gives `windows`. The check holds Wine to its
         known behaviour and the run lists the difference, so a change on either side is

@@ -2,6 +2,8 @@
 wineserver, the test programs installed and C:\\e2e ready for their records."""
 
 import shutil
+import stat
+from pathlib import PureWindowsPath
 
 from . import records
 from .hosts import HOSTS
@@ -15,6 +17,8 @@ BIN = r"C:\e2e\bin"
 DIST = r"C:\dist"
 PROGRAMS = ("e2e_robot.exe", "e2e_boxhook.dll", "e2e_probe.exe")
 RUNDLL32_STAND_IN = "e2e_rundll32.exe"
+SETUP_PROCESS = "setup.exe"
+BOX_LOG = r"C:\e2e\boxes.jsonl"
 
 
 class TestHost:
@@ -40,11 +44,20 @@ class TestHost:
         self._opened = True
         for folder in (r"C:\e2e", BIN, r"C:\e2e\commands", r"C:\e2e\sync"):
             self.path(folder).mkdir(parents=True, exist_ok=True)
-        for program in PROGRAMS:
-            shutil.copy2(self._context.bin_dir / program, self.path(BIN))
+        for program in self._test_programs():
+            shutil.copy2(program, self.path(BIN))
         self._install_rundll32_stand_in()
         self.session.start_server()
         return self
+
+    def _test_programs(self):
+        """The required programs and every further e2e_* program of the build, except
+        the stand-in, which goes where the system's rundll32 is."""
+        bin_dir = self._context.bin_dir
+        further = sorted(p for p in bin_dir.glob("e2e_*")
+                         if p.suffix.lower() in (".exe", ".dll")
+                         and p.name not in PROGRAMS and p.name != RUNDLL32_STAND_IN)
+        return [bin_dir / p for p in PROGRAMS] + further
 
     def _install_rundll32_stand_in(self):
         # The prefix's own file is shared with the pristine prefix: replace the link,
@@ -85,9 +98,9 @@ class TestHost:
         lines = records.read_json_lines(self.path(log))
         return code, lines
 
-    def install_dist(self, without=()):
+    def install_dist(self, without=(), read_only=()):
         """Copies the shipping folder under test to C:\\dist, leaving out the given
-        relative paths (such as "i386/UNIDRV.HLP")."""
+        relative paths (such as "i386/UNIDRV.HLP") and making others read-only."""
         source = self._context.dist_dir
         if not (source / "setup.exe").is_file():
             raise FileNotFoundError(f"no setup.exe in the shipping folder {source}")
@@ -95,10 +108,56 @@ class TestHost:
         shutil.copytree(source, target)
         for relative in without:
             (target / relative).unlink()
+        for relative in read_only:
+            self.set_read_only(str(PureWindowsPath(DIST, relative)))
         return DIST
 
+    # --- files of drive C, as the test arranges them
+    def write_file(self, windows_path, data, read_only=False):
+        """A file with these bytes (its folder made when missing)."""
+        target = self.path(windows_path)
+        target.parent.mkdir(parents=True, exist_ok=True)
+        target.write_bytes(data)
+        if read_only:
+            self.set_read_only(windows_path)
+        return target
+
+    def set_read_only(self, windows_path):
+        """Wine reports FILE_ATTRIBUTE_READONLY for a file without write permission."""
+        target = self.path(windows_path)
+        target.chmod(stat.S_IMODE(target.stat().st_mode) & ~0o222)
+
+    def remove(self, windows_path):
+        """Removes a file or a whole folder; nothing when it is missing."""
+        target = self.path(windows_path)
+        if target.is_dir() and not target.is_symlink():
+            shutil.rmtree(target)
+        else:
+            target.unlink(missing_ok=True)
+
+    def read_bytes(self, windows_path):
+        """A file's bytes, or None when it is missing."""
+        target = self.path(windows_path)
+        return target.read_bytes() if target.is_file() else None
+
+    def added_files(self, windows_dir):
+        """The names of the files in a folder of drive C that the host class's pristine
+        prefix does not have, sorted."""
+        pristine = self._context.pristine[self.name] / "drive_c"
+        relative = PureWindowsPath(windows_dir).parts[1:]
+        before = pristine.joinpath(*relative)
+        had = {p.name for p in before.iterdir() if p.is_file()} if before.is_dir() else set()
+        return [name for name in self.files(windows_dir) if name not in had]
+
     def robot(self, script, timeout=120):
-        return run_robot(self.session, script, self.results, timeout, self._on_shot)
+        # The box log holds every earlier run of the prefix too.
+        earlier = len(self._box_events())
+        run = run_robot(self.session, script, self.results, timeout, self._on_shot)
+        run.first_box_event = earlier
+        return run
+
+    def _box_events(self):
+        return records.read_json_lines(self.path(BOX_LOG))
 
     def _on_shot(self, name, png):
         shots = self._context.screenshots_dir
@@ -108,8 +167,18 @@ class TestHost:
     # --- records
     def boxes(self, event="open", process=None):
         """The dialogs that the box hook saw, in the order they opened."""
-        return records.box_events(records.read_json_lines(self.path(r"C:\e2e\boxes.jsonl")),
-                                  event, process)
+        return records.box_events(self._box_events(), event, process)
+
+    def dialogs(self, run, process=SETUP_PROCESS):
+        """The dialogs of a process in the order they opened (records.Dialog), each with
+        the way it closed: "robot" when the robot worked it until it was gone,
+        "itself" when it closed without the robot, and None while it is open."""
+        # Only this run's events: a prefix may have run the program before, and Wine
+        # gives process ids out again.
+        events = self._box_events()[run.first_box_event:]
+        if run.started_pid is not None:
+            events = [e for e in events if e.get("pid") == run.started_pid]
+        return records.dialogs(events, run.steps, process)
 
     def commands(self):
         """The printer-setup commands, in the order they were started."""

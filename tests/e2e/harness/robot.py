@@ -19,9 +19,11 @@ SYNC = r"C:\e2e\sync"
 class RobotRun:
     """What one robot run logged: one step per command that ran."""
 
-    def __init__(self, returncode, steps):
+    def __init__(self, returncode, steps, first_box_event=0):
         self.returncode = returncode
         self.steps = steps
+        # How many box-hook events the prefix had logged before this run.
+        self.first_box_event = first_box_event
 
     @property
     def ok(self):
@@ -42,6 +44,26 @@ class RobotRun:
 
     def steps_of(self, verb):
         return [s for s in self.steps if s.get("verb") == verb]
+
+    @property
+    def started_pid(self):
+        """The process id of the program that the script started, or None."""
+        started = self.steps_of("start")
+        return started[0].get("pid") if started and started[0].get("ok") else None
+
+    def attributes(self):
+        """What the `attributes` steps saw: path -> attributes (-1 for a missing
+        file)."""
+        return {s["args"][0]: s["attributes"] for s in self.steps_of("attributes")
+                if s.get("ok")}
+
+
+def script_word(text):
+    """`text` as one argument of a script line, quoted when it holds blanks or
+    quotes."""
+    if text and not any(c in text for c in ' \t"'):
+        return text
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
 class SnapshotResponder:

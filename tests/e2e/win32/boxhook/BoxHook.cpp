@@ -95,15 +95,25 @@ LRESULT CALLBACK OnGetMessage(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// Wine keeps a global hook after the thread that set it has ended, so a later robot in
+// the same prefix would log every dialog twice: the robot removes its hooks when done.
+HHOOK g_hooks[3] = {};
+
 }  // namespace
 
-// The hooks stay in place as long as the calling thread lives. Returns 1 when all could
-// be set.
+// Returns 1 when all could be set; they stay until RemoveBoxHooks.
 extern "C" __declspec(dllexport) int InstallBoxHooks() {
-    const bool after = SetWindowsHookExW(WH_CALLWNDPROCRET, AfterWindowProc, g_module, 0);
-    const bool before = SetWindowsHookExW(WH_CALLWNDPROC, BeforeWindowProc, g_module, 0);
-    const bool taken = SetWindowsHookExW(WH_GETMESSAGE, OnGetMessage, g_module, 0);
-    return after && before && taken ? 1 : 0;
+    g_hooks[0] = SetWindowsHookExW(WH_CALLWNDPROCRET, AfterWindowProc, g_module, 0);
+    g_hooks[1] = SetWindowsHookExW(WH_CALLWNDPROC, BeforeWindowProc, g_module, 0);
+    g_hooks[2] = SetWindowsHookExW(WH_GETMESSAGE, OnGetMessage, g_module, 0);
+    return g_hooks[0] && g_hooks[1] && g_hooks[2] ? 1 : 0;
+}
+
+extern "C" __declspec(dllexport) void RemoveBoxHooks() {
+    for (HHOOK& hook : g_hooks) {
+        if (hook) UnhookWindowsHookEx(hook);
+        hook = nullptr;
+    }
 }
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {

@@ -52,6 +52,12 @@ Robot::Robot(std::wstring logPath, std::wstring programDir)
     : logPath_(std::move(logPath)), programDir_(std::move(programDir)) {}
 
 Robot::~Robot() {
+    if (hookModule_) {
+        using Remove = void (*)();
+        const auto remove = reinterpret_cast<Remove>(
+            reinterpret_cast<void*>(GetProcAddress(hookModule_, "RemoveBoxHooks")));
+        if (remove) remove();
+    }
     if (process_) CloseHandle(process_);
 }
 
@@ -66,6 +72,7 @@ const std::vector<Robot::Verb>& Robot::Verbs() {
         {L"enabled", 0, 0, &Robot::Enabled},
         {L"text", 1, 1, &Robot::Text},
         {L"checked", 1, 1, &Robot::Checked},
+        {L"rect", 1, 1, &Robot::Rect},
         {L"click", 1, 1, &Robot::Click},
         {L"command", 1, 1, &Robot::CommandVerb},
         {L"syscommand", 1, 1, &Robot::SysCommand},
@@ -75,6 +82,7 @@ const std::vector<Robot::Verb>& Robot::Verbs() {
         {L"keyup", 1, 8, &Robot::KeyUp},
         {L"key", 1, 8, &Robot::Key},
         {L"keystate", 1, 8, &Robot::KeyState},
+        {L"attributes", 1, 1, &Robot::Attributes},
         {L"sleep", 1, 1, &Robot::Sleep},
         {L"snapshot", 1, 1, &Robot::Snapshot},
         {L"exit", 0, 1, &Robot::Exit},
@@ -150,7 +158,7 @@ bool Robot::Control(const Command& command, HWND& control, JsonObject& result,
 
 bool Robot::Hook(const Command&, JsonObject& result, std::string& error) {
     const std::wstring path = programDir_ + L"\\e2e_boxhook.dll";
-    // Stays loaded for the robot's life: the hooks live as long as this thread.
+    // Stays loaded for the robot's life; the destructor removes the hooks.
     const HMODULE module = LoadLibraryW(path.c_str());
     using Install = int (*)();
     const auto install =
@@ -162,6 +170,7 @@ bool Robot::Hook(const Command&, JsonObject& result, std::string& error) {
         return false;
     }
     hooked_ = true;
+    hookModule_ = module;
     result.Add("dll", path);
     return true;
 }
@@ -264,6 +273,26 @@ bool Robot::Checked(const Command& command, JsonObject& result, std::string& err
         return false;
     }
     result.Add("state", static_cast<long long>(state));
+    return true;
+}
+
+// A snapshot holds the whole window, frame included, so the control is placed from the
+// window's outer corner rather than from its client area.
+bool Robot::Rect(const Command& command, JsonObject& result, std::string& error) {
+    HWND control = nullptr;
+    if (!Control(command, control, result, error)) return false;
+    RECT window = {};
+    RECT item = {};
+    if (!GetWindowRect(current_, &window) || !GetWindowRect(control, &item)) {
+        error = "GetWindowRect failed";
+        return false;
+    }
+    result.Add("left", static_cast<long long>(item.left - window.left))
+        .Add("top", static_cast<long long>(item.top - window.top))
+        .Add("right", static_cast<long long>(item.right - window.left))
+        .Add("bottom", static_cast<long long>(item.bottom - window.top))
+        .Add("windowWidth", static_cast<long long>(window.right - window.left))
+        .Add("windowHeight", static_cast<long long>(window.bottom - window.top));
     return true;
 }
 
@@ -398,6 +427,16 @@ bool Robot::KeyState(const Command& command, JsonObject& result, std::string& er
         keys.push_back(state);
     }
     result.Add("keys", keys);
+    return true;
+}
+
+// Asked from inside the prefix: Wine keeps some attributes in the Unix file mode and
+// others beside the file, so only the system's own answer is the one the installer sees.
+bool Robot::Attributes(const Command& command, JsonObject& result, std::string&) {
+    const DWORD attributes = GetFileAttributesW(command.args[0].c_str());
+    result.Add("attributes", attributes == INVALID_FILE_ATTRIBUTES
+                                 ? -1LL
+                                 : static_cast<long long>(attributes));
     return true;
 }
 

@@ -3,7 +3,8 @@
 // them, and logs what it saw, one JSON object per command.
 //
 // Verbs (ids and times in decimal or 0x hex; times in milliseconds):
-//   hook                      set the box hooks (e2e_boxhook.dll beside the robot)
+//   hook                      set the box hooks (e2e_boxhook.dll beside the robot),
+//                             removed again when the robot ends
 //   start <program> [<dir>]   start a program, with <dir> as its current directory
 //   wait <caption> [<ms>]     wait for a visible dialog with that caption; it becomes
 //                             the current window (default 10000 ms)
@@ -13,6 +14,8 @@
 //   enabled                   log whether the current window takes input
 //   text <id>                 log the text of a control of the current window
 //   checked <id>              log the check state of a control
+//   rect <id>                 log a control's rectangle in the current window's own
+//                             pixels (as its snapshot shows them) and the window's size
 //   click <id>                post BM_CLICK to a control, as a mouse click on it would
 //   command <id>              post WM_COMMAND (BN_CLICKED) for a control to the window
 //   syscommand <id>           post WM_SYSCOMMAND with that command
@@ -24,6 +27,8 @@
 //   keyup <key>...            release keys
 //   key <key>...              press and release each key in turn
 //   keystate <key>...         log which of the keys are down
+//   attributes <path>         log a file's attributes as the system reports them to a
+//                             32-bit program (-1 when it does not exist)
 //   sleep <ms>
 //   snapshot <name>           let the harness photograph the current window; waits
 //   exit [<ms>]               wait for the started program to end; log its exit code
@@ -69,6 +74,7 @@ private:
     bool Enabled(const Command&, JsonObject&, std::string&);
     bool Text(const Command&, JsonObject&, std::string&);
     bool Checked(const Command&, JsonObject&, std::string&);
+    bool Rect(const Command&, JsonObject&, std::string&);
     bool Click(const Command&, JsonObject&, std::string&);
     bool CommandVerb(const Command&, JsonObject&, std::string&);
     bool SysCommand(const Command&, JsonObject&, std::string&);
@@ -78,6 +84,7 @@ private:
     bool KeyUp(const Command&, JsonObject&, std::string&);
     bool Key(const Command&, JsonObject&, std::string&);
     bool KeyState(const Command&, JsonObject&, std::string&);
+    bool Attributes(const Command&, JsonObject&, std::string&);
     bool Sleep(const Command&, JsonObject&, std::string&);
     bool Snapshot(const Command&, JsonObject&, std::string&);
     bool Exit(const Command&, JsonObject&, std::string&);
@@ -96,6 +103,8 @@ private:
     HWND current_ = nullptr;
     HANDLE process_ = nullptr;
     bool hooked_ = false;
+    // Holds the hooks, which the robot removes as it ends.
+    HMODULE hookModule_ = nullptr;
     unsigned settleSequence_ = 0;
 };
 

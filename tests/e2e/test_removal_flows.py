@@ -1,0 +1,271 @@
+"""What an install run removes before it installs: the INF that an earlier run staged
+and recorded, printers and drivers of the removed names (through the printer-setup
+commands, which the recording rundll32 captures), and staged oemN.inf files that name
+one of them. On the older 32-bit host nothing is removed.
+
+Every run here chooses USB in the port dialog: under Wine the USB update succeeds and
+starts no command, so the commands recorded are the removal's own. Each INF uninstall
+is seen twice: the file is gone, and Wine's setupapi trace of the run names the call."""
+
+import json
+import re
+import shutil
+from dataclasses import dataclass
+
+from harness.case import E2eTestCase, cases
+from harness.context import context
+from harness.host import BIN
+from installer import (IDC_INSTALL, IDC_PORT_BUTTON, INFO_CAPTION, INSTALL_TIMEOUT_MS,
+                       MAIN_CAPTION, PORT_CAPTION, answer_box, setup_script)
+
+INF_DIR = r"C:\windows\inf"
+RECORD_FILE = "RT450.txt"
+STAGED_INF = "ZORQ80-Series.INF"
+MODEL = "RT450"
+PACKAGE_FOLDER = {"win7-32": "i386w7", "win8-64": "amd64"}
+SUOI_FORCEDELETE = 1
+
+SPOOLER_TOOL = "e2e_spooler.exe"
+SPOOLER_LOG = r"C:\e2e\spooler.jsonl"
+# Placeholder driver files: the spooler copies them and never loads them.
+DRIVER_FILES_DIR = r"C:\e2e\driver"
+DRIVER_FILES = ("ZORQ80-Series.dll", "ZORQ80-Series.gpd", "UNIDRVUI.DLL")
+
+DELETE_PRINTER = 'rundll32 printui.dll,PrintUIEntry /q /dl /n "{}"'
+DELETE_DRIVER = 'rundll32 printui.dll,PrintUIEntry /q /dd /m "{}"'
+INSTALLED_TEXT = "打印机安装成功!"
+# A run removes for 120 names, pausing 100 ms for each, before it installs.
+RUN_TIMEOUT_S = 180
+
+# The trace that Wine's setupapi writes for each call, with the name and the flags.
+UNINSTALL_TRACE = re.compile(rb'trace:setupapi:SetupUninstallOEMInfA "([^"]*)", 0x([0-9a-f]+)')
+
+
+def inf_text(*lines):
+    return ("\r\n".join(lines) + "\r\n").encode("gbk")
+
+
+def foreign_inf(model):
+    return inf_text("[Version]", 'Signature="$Windows NT$"', "Class=Printer",
+                    "[Strings]", f'Model="{model}"')
+
+
+def is_oem_inf(name):
+    return re.fullmatch(r"oem\d+\.inf", name, re.IGNORECASE) is not None
+
+
+@dataclass
+class InstallRun:
+    dialogs: list       # (caption, message-box text) of setup.exe's dialogs, in order
+    uninstalled: list   # (INF name, flags) of each SetupUninstallOEMInfA call, in order
+
+
+class RemovalCase(E2eTestCase):
+    """A host on which a test arranges what earlier installations left, then runs the
+    installer through to its last box."""
+
+    def open_arranged_host(self, host_name):
+        host = self.open_host(host_name)
+        host.install_dist()
+        shutil.copy2(context().bin_dir / SPOOLER_TOOL, host.path(BIN))
+        # Runs before the host closes, while the prefix is still there.
+        self.addCleanup(self._keep_spooler_log, host)
+        return host
+
+    @staticmethod
+    def _keep_spooler_log(host):
+        log = host.path(SPOOLER_LOG)
+        if log.exists():
+            shutil.copy2(log, host.results / "spooler.jsonl")
+
+    def spooler(self, host, verb, *args):
+        """Runs the spooler tool once; its log line for this call."""
+        code = host.session.run(rf"{BIN}\{SPOOLER_TOOL}", SPOOLER_LOG, verb, *args,
+                                name="spooler")
+        lines = host.path(SPOOLER_LOG).read_text(encoding="utf-8").splitlines()
+        line = json.loads(lines[-1]) if lines else {}
+        self.check_equal((code, line.get("verb"), line.get("ok")), (0, verb, True),
+                         f"spooler {verb} {' '.join(args)} (error {line.get('error')})")
+        return line
+
+    def add_printers(self, host, driver, printers):
+        """Adds the driver and printers on it, and checks that the spooler lists them."""
+        folder = host.path(DRIVER_FILES_DIR)
+        folder.mkdir(parents=True, exist_ok=True)
+        for name in DRIVER_FILES:
+            (folder / name).write_bytes(b"placeholder")
+        self.spooler(host, "add-driver", driver,
+                     *(rf"{DRIVER_FILES_DIR}\{name}" for name in DRIVER_FILES))
+        for printer in printers:
+            self.spooler(host, "add-printer", printer, driver, "LPT1:")
+        listed = self.spooler(host, "list")
+        self.check_equal((sorted(listed["printers"]), listed["drivers"]),
+                         (sorted(printers), [driver]), "spooler before the run")
+
+    def install(self, host):
+        """One run of setup.exe to its success box, USB chosen."""
+        before = len(host.boxes(process="setup.exe"))
+        debug = host.session.env["WINEDEBUG"]
+        host.session.env["WINEDEBUG"] = f"{debug},+setupapi"
+        try:
+            run = host.robot(setup_script(
+                f"click {IDC_INSTALL}",
+                f"wait {PORT_CAPTION} {INSTALL_TIMEOUT_MS}",
+                # The large button confirms the dialog's first choice, USB.
+                f"click {IDC_PORT_BUTTON}",
+                "gone",
+                *answer_box(INFO_CAPTION),
+                f"exit {INSTALL_TIMEOUT_MS}"), timeout=RUN_TIMEOUT_S)
+        finally:
+            host.session.env["WINEDEBUG"] = debug
+        self.check_robot(run)
+        self.check_equal(run.steps_of("exit")[0].get("code"), 0, "setup.exe exit code")
+        result = InstallRun(self._dialogs_since(host, before), self._uninstalls(host))
+        # A message of the removal would stand between the main window and the port
+        # dialog.
+        self.check_equal(result.dialogs, [(MAIN_CAPTION, None), (PORT_CAPTION, None),
+                                          (INFO_CAPTION, INSTALLED_TEXT)],
+                         "dialogs of the run")
+        return result
+
+    @staticmethod
+    def _dialogs_since(host, before):
+        # Under Wine the hooks of an earlier robot outlive it, so in a later run every
+        # dialog is logged once per robot that has run: one dialog is one window.
+        seen, dialogs = set(), []
+        for box in host.boxes(process="setup.exe")[before:]:
+            if (box["pid"], box["hwnd"]) not in seen:
+                seen.add((box["pid"], box["hwnd"]))
+                dialogs.append((box.get("caption"), box.get("text")))
+        return dialogs
+
+    @staticmethod
+    def _uninstalls(host):
+        # The robot's output, which setup.exe shares, of the run just ended.
+        output = sorted(host.results.glob("wine-*-robot.out"))[-1].read_bytes()
+        return [(name.decode("gbk"), int(flags, 16))
+                for name, flags in UNINSTALL_TRACE.findall(output)]
+
+    @staticmethod
+    def inf_file(host, name):
+        """The bytes of a file in the INF directory; None when it is missing."""
+        path = host.path(INF_DIR) / name
+        return path.read_bytes() if path.is_file() else None
+
+    @staticmethod
+    def recorded_command_lines(host):
+        """The command lines that the recording rundll32 captured, as the raw code page
+        936 bytes that the installer passed, in the order they were started."""
+        folder = host.path(r"C:\e2e\commands")
+        return [path.read_bytes().split(b"\n")[0] for path in sorted(folder.glob("*.txt"))]
+
+
+class RecordedInf(RemovalCase):
+    @cases(["win7-32", "win8-64"])
+    def test_second_run_uninstalls_the_inf_the_first_recorded(self, host_name):
+        # Both runs stage the package's INF under the same name, so the first run's copy
+        # is marked: a copy that outlived the removal would keep the mark, and the
+        # system would stage the second run's INF under another name beside it.
+        host = self.open_arranged_host(host_name)
+        package_inf = (context().dist_dir / PACKAGE_FOLDER[host_name] / STAGED_INF).read_bytes()
+
+        first = self.install(host)
+        self.check_equal(first.uninstalled, [], "INF uninstalls of the first run")
+        recorded = (self.inf_file(host, RECORD_FILE) or b"").decode("gbk")
+        self.known_wine_difference("name under which the system stages the INF",
+                                   "oemN.inf" if is_oem_inf(recorded) else recorded,
+                                   wine=STAGED_INF, windows="oemN.inf")
+        self.check_equal(self.inf_file(host, recorded), package_inf, "INF of the first run")
+        (host.path(INF_DIR) / recorded).write_bytes(package_inf + b"; left by the first run\r\n")
+
+        second = self.install(host)
+        # Names 91, 119 and 120 are the model's: the first finds the recorded INF, the
+        # others find it gone and uninstall nothing.
+        self.check_equal(second.uninstalled, [(STAGED_INF, SUOI_FORCEDELETE)],
+                         "INF uninstalls of the second run")
+        self.check_equal(self.inf_file(host, STAGED_INF), package_inf,
+                         "INF staged by the second run (the marked copy is gone)")
+        self.check_equal([n for n in host.files(INF_DIR) if is_oem_inf(n)], [],
+                         "INF copies staged under another name")
+        self.check_equal(self.inf_file(host, RECORD_FILE), STAGED_INF.encode(),
+                         "record after the second run")
+        self.check_equal(host.commands(), [], "printer-setup commands of both runs")
+
+
+COPY_1 = "RT450 (副本 1)"
+
+
+class PrintersAndDrivers(RemovalCase):
+    @cases(["win7-32", "win8-64"])
+    def test_listed_printer_and_driver_are_deleted_by_commands(self, host_name):
+        # The recording rundll32 deletes nothing, so each name of the removal list that
+        # the spooler still lists starts its command again: the copy is names 90 and
+        # 118 of the list, the model 91, 119 and 120.
+        host = self.open_arranged_host(host_name)
+        self.add_printers(host, MODEL, [COPY_1])
+        self.install(host)
+        expected = [DELETE_PRINTER.format(COPY_1), DELETE_DRIVER.format(MODEL),
+                    DELETE_PRINTER.format(COPY_1), DELETE_DRIVER.format(MODEL),
+                    DELETE_DRIVER.format(MODEL)]
+        self.check_equal(self.recorded_command_lines(host),
+                         [line.encode("gbk") for line in expected],
+                         "command lines as code page 936 bytes, in start order")
+        self.check_equal({c.directory for c in host.commands()}, {r"C:\dist"},
+                         "current directory of the commands")
+
+
+OUR_INF = inf_text("; VX410P/420 printer driver", "[Version]", 'Signature="$Windows NT$"',
+                   "Class=Printer")
+# files put into the INF directory before the run
+INFS = {
+    "oem0.inf": OUR_INF,
+    "oem42.inf": foreign_inf("LX-100 Laser"),
+    "oem99.inf": foreign_inf("KELVARO 24Pin Dot-Matrix Printer"),
+    # Beyond the scan.
+    "oem100.inf": OUR_INF,
+    # Letter case counts.
+    "oem7.inf": foreign_inf("vx410p/420"),
+    # The text ends at the first zero byte, right after the byte-order mark.
+    "oem8.inf": "\ufeff; RT450\r\n".encode("utf-16-le"),
+}
+# host, record files put beside them, the INF files uninstalled in order: "VX410P/420"
+# is name 7 of the removal list, "KELVARO 24Pin Dot-Matrix Printer" name 112
+SCANS = {
+    "win7_32": ("win7-32", {}, ["oem0.inf", "oem99.inf"]),
+    "win10_64": ("win10-64", {}, ["oem0.inf", "oem99.inf"]),
+    # A '/' in the name is a '-' in the record's file name. The recorded INF goes
+    # without a look into it, and no other is looked for under that name.
+    "win7_32_record": ("win7-32", {"VX410P-420.txt": b"oem42.inf"},
+                       ["oem42.inf", "oem99.inf"]),
+}
+
+
+class StagedInfsByName(RemovalCase):
+    @cases(SCANS)
+    def test_infs_naming_a_removed_printer_are_uninstalled(self, case, host_name, records,
+                                                           uninstalled):
+        host = self.open_arranged_host(host_name)
+        for name, content in {**INFS, **records}.items():
+            (host.path(INF_DIR) / name).write_bytes(content)
+        run = self.install(host)
+        self.check_equal(run.uninstalled, [(name, SUOI_FORCEDELETE) for name in uninstalled],
+                         "INF uninstalls")
+        self.check_equal({name: self.inf_file(host, name) for name in INFS},
+                         {name: None if name in uninstalled else content
+                          for name, content in INFS.items()},
+                         "INF files after the run (None: uninstalled)")
+
+
+class OlderHost(RemovalCase):
+    def test_xp_removes_nothing(self):
+        # What a 7-class host removes (the tests above) stays on the older host.
+        host = self.open_arranged_host("xp32")
+        self.add_printers(host, MODEL, [MODEL])
+        oem3 = foreign_inf(MODEL)
+        (host.path(INF_DIR) / "oem3.inf").write_bytes(oem3)
+        run = self.install(host)
+        self.check_equal(run.uninstalled, [], "INF uninstalls")
+        self.check_equal(self.inf_file(host, "oem3.inf"), oem3, "oem3.inf naming the model")
+        self.check_equal([c.command_line for c in host.commands()
+                          if " /dl " in c.command_line or " /dd " in c.command_line], [],
+                         "deletion commands")
