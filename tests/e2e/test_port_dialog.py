@@ -24,8 +24,8 @@ CHOICES = {
     "usb_at_once": (0, CONFIRM, ["U S B"], False),
     "parallel": (1, CONFIRM, ["U S B", " 并 口 "], True),
     "parallel_then_usb": (2, CONFIRM, ["U S B", " 并 口 ", " U S B "], False),
-    # Ticked first, so that a key taken for the large button would pick the parallel
-    # port: the keys end the dialog with 2 and 1 instead, which take the USB branch.
+    # Escape and Enter end the dialog with 2 and 1, which take the USB branch; with the
+    # check box ticked, a key taken for the large button would pick the parallel port.
     "escape": (0, "key ESCAPE", ["U S B"], False),
     "escape_when_ticked": (1, "key ESCAPE", ["U S B", " 并 口 "], False),
     "enter": (0, "key RETURN", ["U S B"], False),
@@ -34,8 +34,7 @@ CHOICES = {
 
 DARK_BLUE = (0, 64, 200)
 BLACK = (0, 0, 0)
-# The platform draws the check box's square glyph at the control's left, no wider than
-# the control is high; the label follows it.
+# How far inside the large button's edge its inner rectangle runs.
 FRAME_INSET = 2
 
 
@@ -95,20 +94,18 @@ class PortDialog(E2eTestCase):
             f"exit {INSTALL_TIMEOUT_MS}"))
         self.check_robot(run)
         check_rect, button_rect = run.steps_of("rect")
-        check_box, button = control_box(check_rect), control_box(button_rect)
-        label = Box(check_box.left + (check_box.bottom - check_box.top), check_box.top,
-                    check_box.right, check_box.bottom)
+        label, button = label_box(check_rect), control_box(button_rect)
         usb, parallel = (read_png(s["harness"]["file"]) for s in run.steps_of("snapshot"))
         self.check_equal((usb.width, usb.height),
                          (check_rect["windowWidth"], check_rect["windowHeight"]),
                          "screenshot size: the whole window, frame included")
 
-        label_colours = usb.colours(usb.points(label))
+        label_colours = usb.colours(label.points())
         self.check_true(label_colours.count(DARK_BLUE) >= 10,
                         f"the label {PARALLEL_LABEL!r} in RGB{DARK_BLUE} within {label}")
         self.check_equal(label_colours.count(BLACK), 0, f"black pixels within {label}")
 
-        self.check_true(usb.colours(usb.points(button)).count(DARK_BLUE) >= 10,
+        self.check_true(usb.colours(button.points()).count(DARK_BLUE) >= 10,
                         f"the large button's caption in RGB{DARK_BLUE} within {button}")
         # The same two characters, in the dialog's font and in the large button's.
         label_height = parallel.height_of(label, DARK_BLUE)
@@ -119,20 +116,15 @@ class PortDialog(E2eTestCase):
         self.check_inner_rectangle(usb, button)
 
     def check_inner_rectangle(self, image, button):
-        """A one-pixel outline FRAME_INSET pixels inside the button's edge: on every
-        side, in one colour that neither the edge outside it nor the fill inside it
-        has. The caption's opaque cell may cut the top and bottom lines in the middle."""
+        """A one-pixel outline FRAME_INSET pixels inside the button's edge, on every
+        side, in a colour that neither the edge outside it nor the fill inside it has.
+        The caption's cell, painted in the background colour, may cover the middle of
+        the top and bottom lines."""
         outline = button.inset(FRAME_INSET)
-        sides = {"top": Box(outline.left, outline.top, outline.right, outline.top + 1),
-                 "bottom": Box(outline.left, outline.bottom - 1, outline.right,
-                               outline.bottom),
-                 "left": Box(outline.left, outline.top, outline.left + 1, outline.bottom),
-                 "right": Box(outline.right - 1, outline.top, outline.right,
-                              outline.bottom)}
         ring = image.colours(outline.ring())
         pen = max(set(ring), key=ring.count)
-        for name, side in sides.items():
-            colours = image.colours(image.points(side))
+        for name, side in outline.sides().items():
+            colours = image.colours(side.points())
             self.check_true(colours.count(pen) * 2 > len(colours),
                             f"the {name} line of the inner rectangle is mostly RGB{pen}")
         for name, inset in (("edge", FRAME_INSET - 1), ("fill", FRAME_INSET + 1)):
@@ -143,3 +135,11 @@ class PortDialog(E2eTestCase):
 
 def control_box(rect):
     return Box(rect["left"], rect["top"], rect["right"], rect["bottom"])
+
+
+def label_box(check_rect):
+    """Where a check box's label is: the platform draws the square glyph at the
+    control's left, no wider than the control is high, and the label after it."""
+    control = control_box(check_rect)
+    return Box(control.left + control.bottom - control.top, control.top, control.right,
+               control.bottom)

@@ -25,12 +25,20 @@ class Box:
         return Box(self.left + pixels, self.top + pixels, self.right - pixels,
                    self.bottom - pixels)
 
+    def points(self):
+        return [(x, y) for y in range(self.top, self.bottom)
+                for x in range(self.left, self.right)]
+
+    def sides(self):
+        """The one-pixel lines along the box's own edge, by name."""
+        return {"top": Box(self.left, self.top, self.right, self.top + 1),
+                "bottom": Box(self.left, self.bottom - 1, self.right, self.bottom),
+                "left": Box(self.left, self.top, self.left + 1, self.bottom),
+                "right": Box(self.right - 1, self.top, self.right, self.bottom)}
+
     def ring(self):
-        """The pixels along the box's own edge, each once."""
-        xs = range(self.left, self.right)
-        inner_ys = range(self.top + 1, self.bottom - 1)
-        return ([(x, self.top) for x in xs] + [(x, self.bottom - 1) for x in xs]
-                + [(self.left, y) for y in inner_ys] + [(self.right - 1, y) for y in inner_ys])
+        """The pixels along the box's own edge (the corners twice)."""
+        return [point for side in self.sides().values() for point in side.points()]
 
 
 class Image:
@@ -42,9 +50,6 @@ class Image:
     def pixel(self, x, y):
         row = self._rows[y]
         return tuple(row[3 * x:3 * x + 3])
-
-    def points(self, box):
-        return [(x, y) for y in range(box.top, box.bottom) for x in range(box.left, box.right)]
 
     def colours(self, points):
         return [self.pixel(x, y) for x, y in points]
