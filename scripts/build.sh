@@ -21,4 +21,4 @@ configure "$root/win64" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-x86_64-w64-
 for dir in native win32 win64; do
   cmake --build "$root/$dir" >"$root/$dir.build.log" 2>&1 || { cat "$root/$dir.build.log" >&2; exit 1; }
 done
-"$top/scripts/make_dist.sh" "$root/win32" "$root/win64" "$root/dist"
+"$top/scripts/make_dist.sh" --zip "$root/win32" "$root/win64" "$root/dist"
