@@ -19,7 +19,6 @@ import queue
 import shutil
 import signal
 import sys
-import threading
 import time
 import unittest
 from pathlib import Path
@@ -31,7 +30,7 @@ from harness import display as xdisplay  # noqa: E402
 from harness.context import RunContext, set_context  # noqa: E402
 from harness.hosts import HOSTS  # noqa: E402
 from harness.prefixes import ensure_pristine  # noqa: E402
-from harness.runner import run_tests  # noqa: E402
+from harness.runner import run_on_workers, run_tests  # noqa: E402
 from harness.wine import kill_leftover_server, stop_all_sessions  # noqa: E402
 
 TOOLS = ("wine", "wineserver", "Xvfb", "xwd", "/usr/bin/convert")
@@ -108,12 +107,7 @@ def build_prefixes(context, displays):
                 failed.append(name)
                 write(f"prefix {name} could not be built: {error}")
 
-    workers = [threading.Thread(target=work, args=(d,), daemon=True) for d in displays]
-    for worker in workers:
-        worker.start()
-    for worker in workers:
-        while worker.is_alive():
-            worker.join(0.5)
+    run_on_workers(work, displays)
     return failed
 
 

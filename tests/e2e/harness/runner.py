@@ -37,6 +37,17 @@ def _run_one(test):
     return Outcome(test, "PASS", seconds, [])
 
 
+def run_on_workers(work, displays):
+    """Runs work(display) on one thread per display and waits for all of them; the short
+    joins keep the main thread able to take a signal."""
+    workers = [threading.Thread(target=work, args=(d,), daemon=True) for d in displays]
+    for worker in workers:
+        worker.start()
+    for worker in workers:
+        while worker.is_alive():
+            worker.join(0.5)
+
+
 def run_tests(tests, displays, write):
     """Runs every test once; returns the outcomes in the order the tests ended."""
     pending = queue.Queue()
@@ -59,10 +70,5 @@ def run_tests(tests, displays, write):
                 for detail in outcome.details:
                     write("      " + detail.rstrip().replace("\n", "\n      "))
 
-    workers = [threading.Thread(target=work, args=(d,), daemon=True) for d in displays]
-    for worker in workers:
-        worker.start()
-    for worker in workers:
-        while worker.is_alive():
-            worker.join(0.5)
+    run_on_workers(work, displays)
     return outcomes
