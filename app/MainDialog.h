@@ -13,10 +13,10 @@
 // otherwise rename by macro.
 #include "sys/WindowsApi.h"
 #include "setup/InstallSequence.h"
-#include "setup/UiPort.h"
+#include "sys/UiPort.h"
 #include "sys/Win32System.h"
 
-class CKELVARO80SeriesDlg : public framework::CDialog, public setup::UiPort {
+class CKELVARO80SeriesDlg : public framework::CDialog, public sys::UiPort {
 public:
     enum { IDD = IDD_MAIN };
 
@@ -24,7 +24,7 @@ public:
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
-    // setup::UiPort
+    // sys::UiPort
     int MessageBox(const std::string& text, const std::string& caption,
                    uint32_t type) override;
     int AfxMessageBox(const std::string& text, uint32_t type) override;

@@ -50,12 +50,12 @@ std::string NameForVersion6(const sys::OsVersion& v) {
 }
 }  // namespace
 
-int IsWow64Host(sys::System& system, setup::UiPort& ui) {
+int IsWow64Host(sys::System& system, sys::UiPort& ui) {
     // Looked up at run time: Windows before XP SP2 has no such entry point.
     if (!system.HasProcAddress("kernel32", "IsWow64Process")) return 0;
     int32_t result = 0;
     if (!system.IsWow64Process(result)) {
-        ui.AfxMessageBox("IsWow64 error!", setup::kMbOk);
+        ui.AfxMessageBox("IsWow64 error!", sys::kMbOk);
         return 0;
     }
     return result;
@@ -80,7 +80,7 @@ int GetOsGeneration(sys::System& system) {
     return 0;
 }
 
-void ClassifyHost(sys::System& system, setup::UiPort& ui) {
+void ClassifyHost(sys::System& system, sys::UiPort& ui) {
     g_is64BitOs = IsWow64Host(system, ui);
     const int generation = GetOsGeneration(system);
     if (generation == 7) {

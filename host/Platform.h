@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "setup/UiPort.h"
+#include "sys/UiPort.h"
 #include "sys/System.h"
 
 // The platform flags: 0 at process start, written only by ClassifyHost; a flag is set
@@ -23,13 +23,13 @@ enum class HostClass {
 
 // Non-zero when this 32-bit process runs under WOW64; 0 otherwise or when it cannot be
 // learnt ("IsWow64 error!" is shown when IsWow64Process itself fails).
-int IsWow64Host(sys::System& system, setup::UiPort& ui);
+int IsWow64Host(sys::System& system, sys::UiPort& ui);
 // The release name by the version table; empty for the Windows 8 class and failures.
 std::string GetOsDisplayName(sys::System& system);
 // 7, 8 or 0.
 int GetOsGeneration(sys::System& system);
 // Sets the platform flags; the first step of every install run.
-void ClassifyHost(sys::System& system, setup::UiPort& ui);
+void ClassifyHost(sys::System& system, sys::UiPort& ui);
 // The class that the current flags give.
 HostClass CurrentHostClass();
 

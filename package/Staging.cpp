@@ -21,24 +21,24 @@ std::string ErrorText(sys::System& system, uint32_t code) {
     return number;
 }
 
-int VerifyPackageFiles(sys::System& system, setup::UiPort& ui) {
+int VerifyPackageFiles(sys::System& system, sys::UiPort& ui) {
     const Variant variant = ChooseVariant();
     for (const char* name : kDriverFileNames) {
         const std::string source = SourcePath(variant, name);
         if (!system.PathFileExists(source)) {
-            ui.MessageBox(source, kMissingFileCaption, setup::kMbIconInformation);
+            ui.MessageBox(source, kMissingFileCaption, sys::kMbIconInformation);
             return 0;
         }
     }
     return 1;
 }
 
-int StageDriverFiles(sys::System& system, setup::UiPort& ui, const std::string& stagingDir) {
+int StageDriverFiles(sys::System& system, sys::UiPort& ui, const std::string& stagingDir) {
     const Variant variant = ChooseVariant();
     if (!system.PathFileExists(stagingDir)) {
         // Creates the last component only; when that fails the first copy says why.
         system.CreateDirectory(stagingDir);
-        ui.MessageBox(stagingDir, kInstallErrorCaption, setup::kMbIconInformation);
+        ui.MessageBox(stagingDir, kInstallErrorCaption, sys::kMbIconInformation);
     }
     for (const char* name : kDriverFileNames) {
         // Built whole, never truncated: a path too long for the system fails its copy
@@ -51,7 +51,7 @@ int StageDriverFiles(sys::System& system, setup::UiPort& ui, const std::string& 
             if (!system.CopyFile(SourcePath(variant, name), target, false)) {
                 const uint32_t error = system.GetLastError();
                 ui.MessageBox(ErrorText(system, error), kInstallErrorCaption,
-                              setup::kMbIconInformation);
+                              sys::kMbIconInformation);
                 return 0;
             }
             // A failed query reads as all bits set, read-only included, so the

@@ -4,17 +4,17 @@
 
 #include <string>
 
-#include "setup/UiPort.h"
+#include "sys/UiPort.h"
 #include "sys/System.h"
 
 namespace package {
 
 // 1 when the seven files of the chosen variant exist; 0 after naming the first missing
 // one.
-int VerifyPackageFiles(sys::System& system, setup::UiPort& ui);
+int VerifyPackageFiles(sys::System& system, sys::UiPort& ui);
 // Copies the seven files into stagingDir; 1 when all were handled, 0 after telling the
 // user why a copy failed. Files copied before a failure stay.
-int StageDriverFiles(sys::System& system, setup::UiPort& ui, const std::string& stagingDir);
+int StageDriverFiles(sys::System& system, sys::UiPort& ui, const std::string& stagingDir);
 // The system's text for an error code, or its number when the system has none.
 std::string ErrorText(sys::System& system, uint32_t code);
 

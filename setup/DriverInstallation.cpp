@@ -34,8 +34,8 @@ constexpr uint32_t kSetupExitUnknown = 11;
 constexpr uint32_t kSetupExitInstalled = 1;
 constexpr uint32_t kSetupExitNoDevice = 10;
 
-void Tell(UiPort& ui, const char* text) {
-    ui.MessageBox(text, kInfoCaption, kMbIconInformation);
+void Tell(sys::UiPort& ui, const char* text) {
+    ui.MessageBox(text, kInfoCaption, sys::kMbIconInformation);
 }
 
 void WriteRecordFile(sys::System& system, const std::string& stagedInfFileName) {
@@ -46,8 +46,8 @@ void WriteRecordFile(sys::System& system, const std::string& stagedInfFileName) 
     system.WriteFile(path, stagedInfFileName);
 }
 
-int InstallOnParallelPort(sys::System& system, UiPort& ui, const PrinterSetupCommands& commands,
-                          int* userNotified) {
+int InstallOnParallelPort(sys::System& system, sys::UiPort& ui,
+                          const PrinterSetupCommands& commands, int* userNotified) {
     if (!StartPrinterSetupCommand(system, commands.driver)) {
         *userNotified = 1;
         Tell(ui, kProcessStartFailedText);
@@ -61,8 +61,8 @@ int InstallOnParallelPort(sys::System& system, UiPort& ui, const PrinterSetupCom
     return 1;
 }
 
-int InstallThroughSetup64(sys::System& system, UiPort& ui, const PrinterSetupCommands& commands,
-                          int* userNotified) {
+int InstallThroughSetup64(sys::System& system, sys::UiPort& ui,
+                          const PrinterSetupCommands& commands, int* userNotified) {
     const sys::ProcessExit run = system.CreateProcessAndWait("", kSetup64Command);
     if (!run.started) {
         *userNotified = 1;
@@ -85,7 +85,7 @@ int InstallThroughSetup64(sys::System& system, UiPort& ui, const PrinterSetupCom
     return 1;
 }
 
-int InstallForUsb(sys::System& system, UiPort& ui, const std::string& fullInfPath,
+int InstallForUsb(sys::System& system, sys::UiPort& ui, const std::string& fullInfPath,
                   const PrinterSetupCommands& commands, int* userNotified) {
     if (system.UpdateDriverForPlugAndPlayDevices(kUsbHardwareId, fullInfPath,
                                                  sys::kInstallFlagForce))
@@ -125,7 +125,7 @@ PrinterSetupCommands ChoosePrinterSetupCommands(sys::System& system) {
     return commands;
 }
 
-int InstallDriverAndPrinter(sys::System& system, UiPort& ui, int* userNotified) {
+int InstallDriverAndPrinter(sys::System& system, sys::UiPort& ui, int* userNotified) {
     system.SetLastError(0);
     // The set-up API wants a full path; the command lines keep the relative one.
     const std::string infPath = package::InfPath(package::ChooseVariant());

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "package/Package.h"
-#include "setup/UiPort.h"
+#include "sys/UiPort.h"
 #include "sys/System.h"
 
 namespace setup {
@@ -28,6 +28,6 @@ std::string RecordFilePath(const std::string& fileNameForm);
 
 // 1 when the printer is taken as installed, 0 when not. Sets *userNotified to 1 when it
 // has told the user the outcome itself; never sets it to 0.
-int InstallDriverAndPrinter(sys::System& system, UiPort& ui, int* userNotified);
+int InstallDriverAndPrinter(sys::System& system, sys::UiPort& ui, int* userNotified);
 
 }  // namespace setup

@@ -43,7 +43,7 @@ void InstallSequence::StageInto(bool haveDirectory, const std::string& directory
     if (!haveDirectory) {
         const uint32_t error = system_.GetLastError();
         ui_.MessageBox(package::ErrorText(system_, error), kInstallErrorCaption,
-                       kMbIconInformation);
+                       sys::kMbIconInformation);
         ui_.PostQuit();
         return;
     }
@@ -54,12 +54,12 @@ void InstallSequence::StageInto(bool haveDirectory, const std::string& directory
 void InstallSequence::TellOutcome(int installed, int userNotified) {
     if (userNotified == 1) return;
     if (installed != 0) {
-        ui_.MessageBox(kInstalledText, kInfoCaption, kMbIconInformation);
+        ui_.MessageBox(kInstalledText, kInfoCaption, sys::kMbIconInformation);
         return;
     }
     const bool usbPlugAndPlay = host::CurrentHostClass() == host::HostClass::Windows7Or8x86;
     ui_.MessageBox(usbPlugAndPlay ? kConnectUsbText : kInstallFailedText, kInfoCaption,
-                   kMbIconInformation);
+                   sys::kMbIconInformation);
     ui_.PostQuit();
 }
 

@@ -6,14 +6,14 @@
 
 #include <string>
 
-#include "setup/UiPort.h"
+#include "sys/UiPort.h"
 #include "sys/System.h"
 
 namespace setup {
 
 class InstallSequence {
 public:
-    InstallSequence(sys::System& system, UiPort& ui) : system_(system), ui_(ui) {}
+    InstallSequence(sys::System& system, sys::UiPort& ui) : system_(system), ui_(ui) {}
 
     void OnInstall();
 
@@ -30,7 +30,7 @@ private:
     void TellOutcome(int installed, int userNotified);
 
     sys::System& system_;
-    UiPort& ui_;
+    sys::UiPort& ui_;
 };
 
 }  // namespace setup

@@ -37,19 +37,19 @@ std::string FileNameForm(std::string name) {
     return name;
 }
 
-bool StartDeletion(sys::System& system, UiPort& ui, const std::string& commandLine) {
+bool StartDeletion(sys::System& system, sys::UiPort& ui, const std::string& commandLine) {
     if (StartPrinterSetupCommand(system, commandLine)) return true;
-    ui.AfxMessageBox(kProcessStartFailedText, kMbOk);
+    ui.AfxMessageBox(kProcessStartFailedText, sys::kMbOk);
     return false;
 }
 
-void UninstallStagedInf(sys::System& system, UiPort& ui, const std::string& infFileName) {
+void UninstallStagedInf(sys::System& system, sys::UiPort& ui, const std::string& infFileName) {
     if (!system.SetupUninstallOEMInf(infFileName, sys::kSuoiForceDelete))
-        ui.AfxMessageBox(kRunAsAdministratorText, kMbOk);
+        ui.AfxMessageBox(kRunAsAdministratorText, sys::kMbOk);
 }
 
 // The recorded name is trusted as it is: no look into the INF's content.
-void UninstallRecordedInf(sys::System& system, UiPort& ui, const std::string& record) {
+void UninstallRecordedInf(sys::System& system, sys::UiPort& ui, const std::string& record) {
     const std::string infFileName = UpToFirstZero(record).substr(0, kRecordedNameMaxBytes);
     if (system.PathFileExists(kInfDirectory + infFileName))
         UninstallStagedInf(system, ui, infFileName);
@@ -62,7 +62,7 @@ int CountInCandidate(sys::System& system, FileTextCache* infTexts, const std::st
                                : CountOccurrencesInFile(system, path, name);
 }
 
-void UninstallInfsNaming(sys::System& system, UiPort& ui, const std::string& name,
+void UninstallInfsNaming(sys::System& system, sys::UiPort& ui, const std::string& name,
                          FileTextCache* infTexts) {
     for (int number = 0; number <= kLastScannedInf; ++number) {
         const std::string candidate = "oem" + std::to_string(number) + ".inf";
@@ -71,7 +71,7 @@ void UninstallInfsNaming(sys::System& system, UiPort& ui, const std::string& nam
             UninstallStagedInf(system, ui, candidate);
     }
 }
-int RemoveFor(sys::System& system, UiPort& ui, const std::string& name,
+int RemoveFor(sys::System& system, sys::UiPort& ui, const std::string& name,
               FileTextCache* infTexts) {
     if (g_is64BitOs == 0 && g_isWindows7 == 0 && g_isWindows8 == 0) return 1;
 
@@ -113,11 +113,11 @@ int CountInText(const sys::FileRead& file, const std::string& text) {
 }
 }  // namespace
 
-int RemovePreviousInstallation(sys::System& system, UiPort& ui, const std::string& name) {
+int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::string& name) {
     return RemoveFor(system, ui, name, nullptr);
 }
 
-int RemovePreviousInstallation(sys::System& system, UiPort& ui, const std::string& name,
+int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::string& name,
                                FileTextCache& infTexts) {
     return RemoveFor(system, ui, name, &infTexts);
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "setup/FileTextCache.h"
-#include "setup/UiPort.h"
+#include "sys/UiPort.h"
 #include "sys/System.h"
 
 namespace setup {
@@ -17,10 +17,10 @@ namespace setup {
 // or, without a readable record, every oem0.inf..oem99.inf whose text holds the name.
 // Returns 0 only when a deletion command could not be started (the user has been told);
 // a failed INF uninstall is told to the user and still returns 1.
-int RemovePreviousInstallation(sys::System& system, UiPort& ui, const std::string& name);
+int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::string& name);
 // The same, with the scan's INF texts read through a cache that the caller keeps across
 // the names of one run.
-int RemovePreviousInstallation(sys::System& system, UiPort& ui, const std::string& name,
+int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::string& name,
                                FileTextCache& infTexts);
 
 // Non-overlapping, case-sensitive occurrences of text (up to its first zero byte) in the

@@ -31,7 +31,7 @@ constexpr int kCandidates = 100;
 
 // The user of the profiled run: chooses the parallel port and confirms every box, which
 // is only logged.
-class ParallelPortUser final : public setup::UiPort {
+class ParallelPortUser final : public sys::UiPort {
 public:
     std::vector<std::string> boxes;  // texts, code page 936
     int MessageBox(const std::string& text, const std::string&, uint32_t) override {

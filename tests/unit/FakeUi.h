@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "setup/UiPort.h"
+#include "sys/UiPort.h"
 
 namespace fake {
 
@@ -18,7 +18,7 @@ struct Box {
     bool closedByQuit = false;  // a pending quit closed it without the user
 };
 
-class FakeUi : public setup::UiPort {
+class FakeUi : public sys::UiPort {
 public:
     int portChoice = 85;  // what the user picks in the port dialog
 

@@ -185,7 +185,7 @@ TEST_F(RemovePreviousInstallationTest, CommandThatCannotStartEndsTheName) {
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_TRUE(ui.boxes[0].afx);
         EXPECT_EQ(ui.boxes[0].text, kProcessStartFailed);
-        EXPECT_EQ(ui.boxes[0].type, setup::kMbOk);
+        EXPECT_EQ(ui.boxes[0].type, sys::kMbOk);
     }
 }
 
@@ -248,7 +248,7 @@ TEST_F(RemovePreviousInstallationTest, FailedRecordedUninstallAsksForAdministrat
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_TRUE(ui.boxes[0].afx);
     EXPECT_EQ(ui.boxes[0].text, kRunAsAdministrator);
-    EXPECT_EQ(ui.boxes[0].type, setup::kMbOk);
+    EXPECT_EQ(ui.boxes[0].type, sys::kMbOk);
     EXPECT_TRUE(system.CallsStartingWith("ReadFile c:\\windows\\inf\\oem").empty());
 }
 
@@ -300,7 +300,7 @@ TEST_F(RemovePreviousInstallationTest, FailedScanUninstallIsToldAndTheScanGoesOn
     EXPECT_EQ(ui.Texts(), (Lines{kRunAsAdministrator, kRunAsAdministrator}));
     for (const auto& box : ui.boxes) {
         EXPECT_TRUE(box.afx);
-        EXPECT_EQ(box.type, setup::kMbOk);
+        EXPECT_EQ(box.type, sys::kMbOk);
     }
     EXPECT_EQ(system.CallsStartingWith("ReadFile c:\\windows\\inf\\oem"), ScanReads());
 }

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "setup/UiPort.h"
+#include "sys/UiPort.h"
 
 namespace e2e {
 
-class RecordingUi final : public setup::UiPort {
+class RecordingUi final : public sys::UiPort {
 public:
     explicit RecordingUi(std::wstring logPath) : logPath_(std::move(logPath)) {}
 

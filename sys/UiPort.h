@@ -1,11 +1,13 @@
 #pragma once
-// What the install logic asks of the main window. The main window implements it on the
-// real platform; tests use a recording fake that keeps the pending-quit rules.
+// What the install logic asks of its user interface. It sits beside the seam so that
+// every layer that shows a box (host/, package/, setup/) includes it downwards.
+// The main window implements it on the real platform; tests use a recording fake that
+// keeps the pending-quit rules.
 
 #include <cstdint>
 #include <string>
 
-namespace setup {
+namespace sys {
 
 constexpr uint32_t kMbOk = 0x0;
 constexpr uint32_t kMbIconInformation = 0x40;
@@ -25,4 +27,4 @@ public:
     virtual int RunPortDialog() = 0;
 };
 
-}  // namespace setup
+}  // namespace sys
