@@ -2,7 +2,9 @@
 // program does the rest (see WinApp.h).
 
 #include "framework/WinApp.h"
+#include "sys/SystemLibrary.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    sys::RestrictDllSearch();
     return framework::RunApplication(instance);
 }

@@ -9,6 +9,9 @@ root=$top/build
 "$top/scripts/bootstrap.sh"
 "$top/scripts/build.sh" "$root"
 
+echo "== libraries imported by the shipping programs"
+"$top/scripts/check_imports.sh" "$root/dist"
+
 echo "== unit tests"
 ctest --test-dir "$root/native" --output-on-failure -j 2
 

@@ -32,7 +32,5 @@ private:
 using ScopedHandle = ScopedResource<HANDLE, ::CloseHandle>;
 // A block from LocalAlloc, as FormatMessageA hands one out.
 using ScopedLocalMemory = ScopedResource<HLOCAL, ::LocalFree>;
-// A reference on a module taken with LoadLibraryA.
-using ScopedModule = ScopedResource<HMODULE, ::FreeLibrary>;
 
 }  // namespace sys

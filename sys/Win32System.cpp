@@ -5,6 +5,7 @@
 #include <new>
 
 #include "sys/ScopedWin32.h"
+#include "sys/SystemLibrary.h"
 #include "sys/WindowsApi.h"
 
 namespace sys {
@@ -32,15 +33,12 @@ private:
     bool captured_ = false;
 };
 
-// GetProcAddress's entry point as the function type the caller names; null when the
-// module or the entry point is missing.
-template <typename Function>
-Function FindProc(HMODULE module, const char* procName) {
-    if (module == nullptr) return nullptr;
-    // The detour through void (*)() is the sanctioned way between function pointer types.
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(module, procName)));
-}
+// The libraries beyond the imported ones, each loaded from the system directory on
+// first use (see SystemLibrary.h). Constant-initialised: no order of start-up matters.
+SystemLibrary newdev("newdev.dll");
+SystemLibrary setupapi("setupapi.dll");
+SystemLibrary shlwapi("shlwapi.dll");
+SystemLibrary winspool("winspool.drv");
 
 // Runs a call of the common Win32 text convention: it answers the length written,
 // without the terminator, when the text fitted; the size it needs, with the terminator,
@@ -117,11 +115,6 @@ StartedProcess StartProcess(const std::string& applicationName,
     return process;
 }
 
-bool SystemDirectory(std::string& directory) {
-    return FetchText([](char* buffer, DWORD size) { return ::GetSystemDirectoryA(buffer, size); },
-                     directory);
-}
-
 }  // namespace
 
 // --- system information
@@ -190,7 +183,9 @@ void Win32System::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
 // --- files
 
 bool Win32System::PathFileExists(const std::string& path) {
-    return ::PathFileExistsA(path.c_str()) != FALSE;
+    const auto pathFileExists =
+        shlwapi.Find<decltype(&::PathFileExistsA)>("PathFileExistsA");
+    return pathFileExists != nullptr && pathFileExists(path.c_str()) != FALSE;
 }
 
 bool Win32System::CreateDirectory(const std::string& path) {
@@ -294,22 +289,27 @@ bool Win32System::GetWindowsDirectory(std::string& directory) {
 }
 
 bool Win32System::GetSystemDirectory(std::string& directory) {
-    return SystemDirectory(directory);
+    return FetchText(
+        [](char* buffer, DWORD size) { return ::GetSystemDirectoryA(buffer, size); },
+        directory);
 }
 
 // --- print spooler
 
 bool Win32System::GetPrinterDriverDirectory(const std::string& environment,
                                             std::string& directory) {
+    const auto getPrinterDriverDirectory =
+        winspool.Find<decltype(&::GetPrinterDriverDirectoryA)>("GetPrinterDriverDirectoryA");
+    if (getPrinterDriverDirectory == nullptr) return false;
     constexpr int kRounds = 4;
     // The spooler takes the environment as a writable string that it does not change.
     std::string environmentName = environment;
     std::string buffer(MAX_PATH, '\0');
     for (int round = 0; round < kRounds; ++round) {
         DWORD needed = 0;
-        if (::GetPrinterDriverDirectoryA(nullptr, &environmentName[0], 1,
-                                         reinterpret_cast<LPBYTE>(&buffer[0]),
-                                         static_cast<DWORD>(buffer.size()), &needed)) {
+        if (getPrinterDriverDirectory(nullptr, &environmentName[0], 1,
+                                      reinterpret_cast<LPBYTE>(&buffer[0]),
+                                      static_cast<DWORD>(buffer.size()), &needed)) {
             directory = UpToTerminator(buffer);
             return true;
         }
@@ -322,11 +322,13 @@ bool Win32System::GetPrinterDriverDirectory(const std::string& environment,
 }
 
 std::vector<std::string> Win32System::EnumPrinterDrivers() {
+    const auto enumPrinterDrivers =
+        winspool.Find<decltype(&::EnumPrinterDriversA)>("EnumPrinterDriversA");
+    if (enumPrinterDrivers == nullptr) return {};
     LastErrorKeeper keeper;
     auto names = EnumerateNames<DRIVER_INFO_1A>(
-        [](LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
-            return ::EnumPrinterDriversA(nullptr, nullptr, 1, buffer, size, needed,
-                                         returned);
+        [enumPrinterDrivers](LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
+            return enumPrinterDrivers(nullptr, nullptr, 1, buffer, size, needed, returned);
         },
         &DRIVER_INFO_1A::pName);
     keeper.Capture();
@@ -334,11 +336,13 @@ std::vector<std::string> Win32System::EnumPrinterDrivers() {
 }
 
 std::vector<std::string> Win32System::EnumPrinters() {
+    const auto enumPrinters = winspool.Find<decltype(&::EnumPrintersA)>("EnumPrintersA");
+    if (enumPrinters == nullptr) return {};
     LastErrorKeeper keeper;
     auto names = EnumerateNames<PRINTER_INFO_4A>(
-        [](LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
-            return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 4, buffer, size, needed,
-                                   returned);
+        [enumPrinters](LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
+            return enumPrinters(PRINTER_ENUM_LOCAL, nullptr, 4, buffer, size, needed,
+                                returned);
         },
         &PRINTER_INFO_4A::pPrinterName);
     keeper.Capture();
@@ -386,15 +390,18 @@ ProcessExit Win32System::CreateProcessAndWait(const std::string& applicationName
 bool Win32System::SetupCopyOEMInf(const std::string& sourceInfPath,
                                   std::string& destinationName,
                                   std::string& destinationFileName) {
+    const auto setupCopyOemInf =
+        setupapi.Find<decltype(&::SetupCopyOEMInfA)>("SetupCopyOEMInfA");
+    if (setupCopyOemInf == nullptr) return false;
     LastErrorKeeper keeper;
     std::string buffer(MAX_PATH, '\0');
     DWORD requiredSize = 0;
     PSTR fileNamePart = nullptr;
     const auto copyInf = [&] {
         fileNamePart = nullptr;
-        return ::SetupCopyOEMInfA(sourceInfPath.c_str(), nullptr, SPOST_PATH, SP_COPY_NEWER,
-                                  &buffer[0], static_cast<DWORD>(buffer.size()),
-                                  &requiredSize, &fileNamePart) != FALSE;
+        return setupCopyOemInf(sourceInfPath.c_str(), nullptr, SPOST_PATH, SP_COPY_NEWER,
+                               &buffer[0], static_cast<DWORD>(buffer.size()), &requiredSize,
+                               &fileNamePart) != FALSE;
     };
     bool staged = copyInf();
     if (!staged && ::GetLastError() == ERROR_INSUFFICIENT_BUFFER &&
@@ -424,33 +431,27 @@ bool Win32System::SetupCopyOEMInf(const std::string& sourceInfPath,
 }
 
 bool Win32System::SetupUninstallOEMInf(const std::string& infFileName, uint32_t flags) {
-    return ::SetupUninstallOEMInfA(infFileName.c_str(), flags, nullptr) != FALSE;
+    const auto setupUninstallOemInf =
+        setupapi.Find<decltype(&::SetupUninstallOEMInfA)>("SetupUninstallOEMInfA");
+    return setupUninstallOemInf != nullptr &&
+           setupUninstallOemInf(infFileName.c_str(), flags, nullptr) != FALSE;
 }
 
 bool Win32System::UpdateDriverForPlugAndPlayDevices(const std::string& hardwareId,
                                                     const std::string& fullInfPath,
                                                     uint32_t installFlags) {
-    return ::UpdateDriverForPlugAndPlayDevicesA(nullptr, hardwareId.c_str(),
-                                                fullInfPath.c_str(), installFlags,
-                                                nullptr) != FALSE;
+    const auto updateDriver = newdev.Find<decltype(&::UpdateDriverForPlugAndPlayDevicesA)>(
+        "UpdateDriverForPlugAndPlayDevicesA");
+    return updateDriver != nullptr &&
+           updateDriver(nullptr, hardwareId.c_str(), fullInfPath.c_str(), installFlags,
+                        nullptr) != FALSE;
 }
 
 bool Win32System::DiInstallDriver(const std::string& fullInfPath) {
-    LastErrorKeeper keeper;
-    std::string systemDirectory;
-    if (!SystemDirectory(systemDirectory)) return false;
-    // By full path, so that no newdev.dll planted in the current folder is loaded.
-    const ScopedModule newdev(::LoadLibraryA((systemDirectory + "\\newdev.dll").c_str()));
     const auto diInstallDriver =
-        FindProc<decltype(&::DiInstallDriverA)>(newdev.Get(), "DiInstallDriverA");
-    if (diInstallDriver == nullptr) {
-        ::SetLastError(ERROR_PROC_NOT_FOUND);
-        keeper.Capture();
-        return false;
-    }
-    const bool installed = diInstallDriver(nullptr, fullInfPath.c_str(), 0, nullptr) != FALSE;
-    keeper.Capture();
-    return installed;
+        newdev.Find<decltype(&::DiInstallDriverA)>("DiInstallDriverA");
+    return diInstallDriver != nullptr &&
+           diInstallDriver(nullptr, fullInfPath.c_str(), 0, nullptr) != FALSE;
 }
 
 }  // namespace sys
