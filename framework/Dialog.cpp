@@ -46,6 +46,8 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 void CDialog::EndDialog(int result) {
     m_modalResult = result;
     m_continueModal = false;
+    // The dialog manager learns the result too, and hides the dialog at once.
+    ::EndDialog(m_hWnd, result);
     // Wakes the loop should it be waiting in GetMessage (a sent message got us here).
     PostMessage(WM_NULL);
 }

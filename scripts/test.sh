@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: the unit tests (natively, under AddressSanitizer and
-# UndefinedBehaviorSanitizer), a bounded fuzz pass over the file-text handling, and the
-# end-to-end tests of the real setup.exe under Wine.
+# UndefinedBehaviorSanitizer), a bounded fuzz pass over the file-text handling, a check
+# of the resources compiled into setup.exe, and the end-to-end tests of the real
+# setup.exe under Wine.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=$top/build
@@ -17,6 +18,9 @@ ctest --test-dir "$root/native" --output-on-failure -j 2
 
 echo "== bounded fuzz pass"
 "$top/scripts/fuzz.sh" 15 "$root/fuzz"
+
+echo "== resources of setup.exe"
+python3 "$top/tests/resources/run_resources.py" "$root/dist/setup.exe"
 
 echo "== end-to-end tests under Wine"
 "$top/scripts/e2e.sh" "$root/dist" "$root/win32"

@@ -9,13 +9,29 @@ BUILD_INFO_CAPTION = "关于本程序..."
 PORT_CAPTION = "打印机接口"
 
 IDC_INSTALL = 1000
+IDC_BACKGROUND = 1002
 IDC_ABOUT_VERSION = 1003
+IDC_ABOUT_NOTICE = 1004
+IDC_ABOUT_ICON = 1005
 IDC_PORT_BUTTON = 1002
+IDC_PARALLEL_BUTTON = 1005
 IDC_PARALLEL_CHECK = 1006
 IDOK = 1
+IDCANCEL = 2
 IDM_ABOUTBOX = 0x10
 MESSAGE_TEXT = 0xFFFF
 SC_CLOSE = 0xF060
+
+IDI_APP = 128
+IDB_INSTALL_BUTTON = 131
+IDB_BACKGROUND = 149
+
+# What the port dialog ends with.
+PORT_PARALLEL = 76
+PORT_USB = 85
+
+# The caption of the framework's message boxes: the program file's name.
+APP_NAME = "setup"
 
 MISSING_FILE_CAPTION = "安装文件受损：找不到文件"
 INSTALL_ERROR_CAPTION = "安装错误"
@@ -29,6 +45,7 @@ CHECK_USB_CABLE_TEXT = "请检查打印机USB连线是否连接"
 ABOUT_MENU_TEXT = "关于安装程序 (&A)..."
 PARALLEL_LABEL = "并口"
 ABOUT_VERSION_TEXT = "Zorq 80 Series 1.1 版"
+COPYRIGHT_TEXT = "版权所有 (C) 2026 Kelvaro"
 
 # The driver files of every package folder, in the order the installer handles them.
 DRIVER_FILES = ("ZORQ80-Series.dll", "ZORQ80-Series.gpd", "UNIDRV.DLL", "UNIDRV.HLP",

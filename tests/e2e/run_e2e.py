@@ -25,6 +25,8 @@ from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
+# The reader of setup.exe's resources, shared with the resource checks.
+sys.path.insert(0, str(HERE.parent / "resources"))
 
 from harness import display as xdisplay  # noqa: E402
 from harness.context import RunContext, set_context  # noqa: E402

@@ -1,12 +1,16 @@
-"""The installer's main window before any install: its caption, its system menu, the
-About box, the build-information chord and closing it."""
+"""The installer's main window before any install: its caption, its system menu, its
+pictures and icons, the About box, the build-information chord and closing it."""
 
 import re
 
 from harness.case import E2eTestCase, cases
+from harness.pictures import crop, dib_crc32, find_picture, program_picture
+from harness.pixels import Box, read_png
 from installer import (ABOUT_CAPTION, ABOUT_MENU_TEXT, ABOUT_VERSION_TEXT,
-                       BUILD_INFO_CAPTION, IDC_ABOUT_VERSION, IDM_ABOUTBOX, IDOK,
-                       MAIN_CAPTION, MESSAGE_TEXT, SC_CLOSE, close_main_window,
+                       BUILD_INFO_CAPTION, COPYRIGHT_TEXT, IDB_BACKGROUND,
+                       IDB_INSTALL_BUTTON, IDC_ABOUT_ICON, IDC_ABOUT_NOTICE,
+                       IDC_ABOUT_VERSION, IDC_BACKGROUND, IDC_INSTALL, IDI_APP, IDM_ABOUTBOX,
+                       IDOK, MAIN_CAPTION, MESSAGE_TEXT, SC_CLOSE, close_main_window,
                        setup_script)
 
 WINE_ABOUT_ITEM = (0xF141, "关于 Wine(&A)")
@@ -34,6 +38,39 @@ class MainWindow(E2eTestCase):
                                    WINE_ABOUT_ITEM in [(i, t) for i, t, _ in items],
                                    wine=True, windows=False)
 
+    @cases(HOSTS)
+    def test_pictures_and_icons(self, host_name):
+        host = self.open_host(host_name)
+        host.install_dist()
+        run = host.robot(setup_script(f"picture {IDC_BACKGROUND}", f"picture {IDC_INSTALL}",
+                                      f"rect {IDC_INSTALL}", f"icons 0 {IDI_APP}",
+                                      "snapshot main-pictures",
+                                      *close_main_window()))
+        self.check_robot(run)
+        icons = run.steps_of("icons")[0]["icons"]
+        self.check_equal({size: (icons[size]["present"], icons[size].get("programIcon"))
+                          for size in ("big", "small")},
+                         {"big": (True, True), "small": (True, True)},
+                         "the window's big and small icons are the program's icon")
+
+        shown = [step["picture"] for step in run.steps_of("picture")]
+        expected = [program_picture(IDB_BACKGROUND), program_picture(IDB_INSTALL_BUTTON)]
+        self.check_equal([(p.get("width"), p.get("height"), p.get("crc32")) for p in shown],
+                         [(len(rows[0]) // 3, len(rows), dib_crc32(rows))
+                          for rows in expected],
+                         f"the pictures of the background and the install button: "
+                         f"{IDB_BACKGROUND} and {IDB_INSTALL_BUTTON}, pixel for pixel")
+
+        # On the screen: Wine sizes the picture static to its picture with its borders
+        # included and shrinks the picture into what is left, so only the button's
+        # picture shows pixel for pixel. Its edge and focus rectangle may cover the
+        # picture's border.
+        button = control_box(run.steps_of("rect")[0])
+        image = read_png(run.steps_of("snapshot")[0]["harness"]["file"])
+        self.check_true(find_picture(image, crop(expected[1], 4), button),
+                        f"picture {IDB_INSTALL_BUTTON} on the screen within the install "
+                        f"button {button}")
+
 
 # how the About box is opened (system command) and how it is ended (script line)
 ABOUT_ENDINGS = {
@@ -53,6 +90,8 @@ class AboutBox(E2eTestCase):
             f"wait {ABOUT_CAPTION} 5000",
             "caption",
             f"text {IDC_ABOUT_VERSION}",
+            f"text {IDC_ABOUT_NOTICE}",
+            f"icons {IDC_ABOUT_ICON} {IDI_APP}",
             f"snapshot about-{ending}",
             end_line,
             "gone 5000",
@@ -61,12 +100,32 @@ class AboutBox(E2eTestCase):
             *close_main_window()))
         self.check_robot(run)
         self.check_equal(run.steps_of("caption")[0]["text"], ABOUT_CAPTION, "About caption")
-        self.check_equal(run.steps_of("text")[0]["text"], ABOUT_VERSION_TEXT,
-                         "About box first line")
+        self.check_equal([step["text"] for step in run.steps_of("text")],
+                         [ABOUT_VERSION_TEXT, COPYRIGHT_TEXT], "About box lines")
+        # The box loads its own copy of the program's icon at 32 x 32 pixels, in place
+        # of the one the template names (which the platform shares at its own size).
+        icon = run.steps_of("icons")[0]["icons"]["icon"]
+        self.check_equal((icon["present"], icon["width"], icon["height"], icon["programIcon"]),
+                         (True, 32, 32, False), "the About box's icon")
         self.check_equal(run.steps_of("enabled")[0]["enabled"], True,
                          "main window takes input again")
         about = [b for b in host.boxes() if b["caption"] == ABOUT_CAPTION]
         self.check_equal([b["owner"] for b in about], [MAIN_CAPTION], "About box owner")
+
+    def test_other_system_commands_open_nothing(self):
+        # The About item's command keeps the four low bits for the platform: 0x10 to
+        # 0x1F. Each of these differs from it outside those bits.
+        host = self.open_host("win7-64")
+        host.install_dist()
+        lines = [line for command in OTHER_SYSTEM_COMMANDS
+                 for line in (f"syscommand {command:#x}", f"absent {ABOUT_CAPTION} 1000")]
+        run = host.robot(setup_script(*lines, *close_main_window()))
+        self.check_robot(run)
+        self.check_equal([b["caption"] for b in host.boxes(process="setup.exe")],
+                         [MAIN_CAPTION], "windows of the program")
+
+
+OTHER_SYSTEM_COMMANDS = [0x0F, 0x20, 0x30, 0x110, 0x1010]
 
 
 # keys held down, the key whose message passes the test, and whether the box opens
@@ -122,3 +181,7 @@ class BuildInformationChord(E2eTestCase):
         self.check_robot(run)
         shown = [b for b in host.boxes() if b["caption"] == BUILD_INFO_CAPTION]
         self.check_equal(len(shown), 1, "build-information boxes shown")
+
+
+def control_box(rect):
+    return Box(rect["left"], rect["top"], rect["right"], rect["bottom"])

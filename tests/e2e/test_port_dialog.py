@@ -1,35 +1,41 @@
 """The port choice dialog as the install run shows it: the check box names the port
 and the large button's caption follows it; the large button confirms the choice, while
-Escape and Enter end the dialog with codes that name no port. The choice shows in the
-commands that the run starts: only the parallel port installs the printer on "LPT1:".
-Its drawing is checked on screenshots: the label and the large button's caption in the
-dark blue, the caption in the large font, the inner rectangle of the large button.
+Escape and Enter end the dialog with codes that name no port. The code the dialog ends
+with is seen from inside the program, as it hands it to the dialog manager, and the
+choice shows in the commands that the run starts: only the parallel port installs the
+printer on "LPT1:". Its drawing is checked on screenshots: the label and the large
+button's caption in the dark blue, the caption in the large font, the inner rectangle
+of the large button, its edge sunken while the mouse button holds it.
 
 A dialog that a pending quit message ends at once, without the user, leads to the USB
 branch as well: test_install_flows.DamagedPackage.test_missing_driver_file shows it."""
 
 from harness.case import E2eTestCase, cases
 from harness.pixels import Box, read_png
-from installer import (IDC_INSTALL, IDC_PARALLEL_CHECK, IDC_PORT_BUTTON, INFO_CAPTION,
-                       INSTALL_TIMEOUT_MS, INSTALLED_TEXT, MAIN_CAPTION, PARALLEL_LABEL,
-                       PORT_CAPTION, answer_box, setup_script)
+from installer import (IDC_INSTALL, IDC_PARALLEL_BUTTON, IDC_PARALLEL_CHECK,
+                       IDC_PORT_BUTTON, IDCANCEL, IDOK, INFO_CAPTION, INSTALL_TIMEOUT_MS,
+                       INSTALLED_TEXT, MAIN_CAPTION, PARALLEL_LABEL, PORT_CAPTION,
+                       PORT_PARALLEL, PORT_USB, answer_box, setup_script)
 
 LPT1 = '/r "LPT1:"'
 CONFIRM = f"click {IDC_PORT_BUTTON}"
 
 # clicks on the check box, how the dialog is then ended, the large button's captions (at
-# first and after each click), whether the printer goes on "LPT1:". Under Wine the USB
-# branch succeeds, so every row ends with the same box.
+# first and after each click), the code the dialog ends with, whether the printer goes
+# on "LPT1:". Under Wine the USB branch succeeds, so every row ends with the same box.
 CHOICES = {
-    "usb_at_once": (0, CONFIRM, ["U S B"], False),
-    "parallel": (1, CONFIRM, ["U S B", " 并 口 "], True),
-    "parallel_then_usb": (2, CONFIRM, ["U S B", " 并 口 ", " U S B "], False),
+    "usb_at_once": (0, CONFIRM, ["U S B"], PORT_USB, False),
+    "parallel": (1, CONFIRM, ["U S B", " 并 口 "], PORT_PARALLEL, True),
+    "parallel_then_usb": (2, CONFIRM, ["U S B", " 并 口 ", " U S B "], PORT_USB, False),
     # Escape and Enter end the dialog with 2 and 1, which take the USB branch; with the
     # check box ticked, a key taken for the large button would pick the parallel port.
-    "escape": (0, "key ESCAPE", ["U S B"], False),
-    "escape_when_ticked": (1, "key ESCAPE", ["U S B", " 并 口 "], False),
-    "enter": (0, "key RETURN", ["U S B"], False),
-    "enter_when_ticked": (1, "key RETURN", ["U S B", " 并 口 "], False),
+    "escape": (0, "key ESCAPE", ["U S B"], IDCANCEL, False),
+    "escape_when_ticked": (1, "key ESCAPE", ["U S B", " 并 口 "], IDCANCEL, False),
+    "enter": (0, "key RETURN", ["U S B"], IDOK, False),
+    "enter_when_ticked": (1, "key RETURN", ["U S B", " 并 口 "], IDOK, False),
+    # The hidden button, which no user can reach, names the parallel port whatever the
+    # check box says.
+    "hidden_button": (0, f"command {IDC_PARALLEL_BUTTON}", ["U S B"], PORT_PARALLEL, True),
 }
 
 DARK_BLUE = (0, 64, 200)
@@ -40,24 +46,19 @@ FRAME_INSET = 2
 
 class PortDialog(E2eTestCase):
     @cases(CHOICES)
-    def test_choice(self, choice, clicks, ending, captions, on_lpt1):
+    def test_choice(self, choice, clicks, ending, captions, result, on_lpt1):
         # The older 32-bit host removes nothing first, so its dialog comes soonest.
         host = self.open_host("xp32")
         host.install_dist()
         toggles = [line for _ in range(clicks)
                    for line in (f"click {IDC_PARALLEL_CHECK}", f"text {IDC_PORT_BUTTON}")]
-        run = host.robot(setup_script(
-            f"click {IDC_INSTALL}",
-            f"wait {PORT_CAPTION} {INSTALL_TIMEOUT_MS}",
+        run = host.robot(through_port_dialog(
             f"text {IDC_PARALLEL_CHECK}",
             f"checked {IDC_PARALLEL_CHECK}",
             f"text {IDC_PORT_BUTTON}",
             f"snapshot port-{choice}",
             *toggles,
-            ending,
-            "gone",
-            *answer_box(INFO_CAPTION),
-            f"exit {INSTALL_TIMEOUT_MS}"))
+            ending))
         self.check_robot(run)
         texts = [s["text"] for s in run.steps_of("text")]
         self.check_equal(texts[0], PARALLEL_LABEL, "check box label")
@@ -74,24 +75,37 @@ class PortDialog(E2eTestCase):
         self.check_equal([(d.caption, d.closed_by) for d in host.dialogs(run)][1:],
                          [(PORT_CAPTION, "robot"), (INFO_CAPTION, "robot")],
                          "the port dialog and the last box, each ended by the robot")
+        self.check_equal(port_results(host), [result], "the code the port dialog ended with")
         self.check_equal(any(LPT1 in c.command_line for c in host.commands()), on_lpt1,
                          "a printer-setup command for LPT1:")
+
+    def test_edge_while_held(self):
+        host = self.open_host("xp32")
+        host.install_dist()
+        run = host.robot(through_port_dialog(
+            f"rect {IDC_PORT_BUTTON}",
+            "snapshot port-not-held",
+            f"press {IDC_PORT_BUTTON}",
+            "snapshot port-held",
+            # Let go over the button: a click, which confirms USB.
+            f"release {IDC_PORT_BUTTON}"))
+        self.check_robot(run)
+        button = control_box(run.steps_of("rect")[0])
+        not_held, held = (read_png(s["harness"]["file"]) for s in run.steps_of("snapshot"))
+        self.check_equal((edge(not_held, button), edge(held, button)), ("raised", "sunken"),
+                         f"the large button's edge {button}, not held and held")
+        self.check_equal(port_results(host), [PORT_USB], "the code the port dialog ended with")
 
     def test_drawing(self):
         host = self.open_host("xp32")
         host.install_dist()
-        run = host.robot(setup_script(
-            f"click {IDC_INSTALL}",
-            f"wait {PORT_CAPTION} {INSTALL_TIMEOUT_MS}",
+        run = host.robot(through_port_dialog(
             f"rect {IDC_PARALLEL_CHECK}",
             f"rect {IDC_PORT_BUTTON}",
             "snapshot port-drawn-usb",
             f"click {IDC_PARALLEL_CHECK}",
             "snapshot port-drawn-parallel",
-            CONFIRM,
-            "gone",
-            *answer_box(INFO_CAPTION),
-            f"exit {INSTALL_TIMEOUT_MS}"))
+            CONFIRM))
         self.check_robot(run)
         check_rect, button_rect = run.steps_of("rect")
         label, button = label_box(check_rect), control_box(button_rect)
@@ -143,3 +157,33 @@ def label_box(check_rect):
     control = control_box(check_rect)
     return Box(control.left + control.bottom - control.top, control.top, control.right,
                control.bottom)
+
+
+def through_port_dialog(*lines):
+    """A script that installs up to the port dialog, works it with `lines` until it is
+    gone, answers the run's last box and waits for the program's end."""
+    return setup_script(f"click {IDC_INSTALL}", f"wait {PORT_CAPTION} {INSTALL_TIMEOUT_MS}",
+                        *lines, "gone", *answer_box(INFO_CAPTION),
+                        f"exit {INSTALL_TIMEOUT_MS}")
+
+
+def port_results(host):
+    """The codes with which setup.exe ended its port dialogs, in order."""
+    return [e["result"] for e in host.boxes(event="end", process="setup.exe")
+            if e["caption"] == PORT_CAPTION]
+
+
+def edge(image, button):
+    """"sunken" when the button's outer edge is darker along the top than along the
+    bottom (the light falls from the top left), "raised" when it is lighter."""
+    def brightness(line):
+        colours = image.colours(line.points())
+        return sum(map(sum, colours)) / len(colours)
+
+    # The middle half of each line: the corners mix both sides.
+    quarter = (button.right - button.left) // 4
+    top = brightness(Box(button.left + quarter, button.top, button.right - quarter,
+                         button.top + 1))
+    bottom = brightness(Box(button.left + quarter, button.bottom - 1, button.right - quarter,
+                            button.bottom))
+    return "sunken" if top < bottom else "raised" if top > bottom else "flat"

@@ -15,8 +15,9 @@ from dataclasses import dataclass
 from harness.case import E2eTestCase, cases
 from harness.context import context
 from harness.host import BIN
-from installer import (IDC_INSTALL, IDC_PORT_BUTTON, INFO_CAPTION, INSTALL_TIMEOUT_MS,
-                       MAIN_CAPTION, PORT_CAPTION, answer_box, setup_script)
+from installer import (APP_NAME, IDC_INSTALL, IDC_PORT_BUTTON, INFO_CAPTION,
+                       INSTALL_TIMEOUT_MS, MAIN_CAPTION, PORT_CAPTION,
+                       PROCESS_START_FAILED_TEXT, answer_box, choose_port, setup_script)
 
 INF_DIR = r"C:\windows\inf"
 RECORD_FILE = "RT450.txt"
@@ -269,3 +270,28 @@ class OlderHost(RemovalCase):
         self.check_equal([c.command_line for c in host.commands()
                           if " /dl " in c.command_line or " /dd " in c.command_line], [],
                          "deletion commands")
+
+
+class UnstartableCommand(RemovalCase):
+    def test_the_framework_box_tells_it(self):
+        # "RT490" is name 98 of the removal list: its deletion command cannot start, so
+        # the removal tells the user in the framework's box and gives up that name; the
+        # run goes on. The printer's driver is no name of the list.
+        host = self.open_arranged_host("win7-32")
+        self.add_printers(host, "E2E Unlisted Driver", ["RT490"])
+        host.write_file(r"C:\windows\system32\rundll32.exe", b"no program")
+        run = host.robot(setup_script(f"click {IDC_INSTALL}",
+                                      *answer_box(APP_NAME),
+                                      *choose_port(parallel=False),
+                                      *answer_box(INFO_CAPTION),
+                                      f"exit {INSTALL_TIMEOUT_MS}"), timeout=RUN_TIMEOUT_S)
+        self.check_robot(run)
+        owned = (MAIN_CAPTION, "robot")
+        self.check_equal([(d.caption, d.text, d.icon, d.owner, d.closed_by)
+                          for d in host.dialogs(run)],
+                         [(MAIN_CAPTION, None, None, "", "itself"),
+                          (APP_NAME, PROCESS_START_FAILED_TEXT, "warning", *owned),
+                          (PORT_CAPTION, None, None, *owned),
+                          (INFO_CAPTION, INSTALLED_TEXT, "information", *owned)],
+                         "dialogs: (caption, text, icon, owner, closed by)")
+        self.check_equal(host.commands(), [], "printer-setup commands started")

@@ -51,6 +51,10 @@ class Image:
         row = self._rows[y]
         return tuple(row[3 * x:3 * x + 3])
 
+    def row_bytes(self, y, left, right):
+        """The R, G, B bytes of the pixels left to right - 1 of row y."""
+        return bytes(self._rows[y][3 * left:3 * right])
+
     def colours(self, points):
         return [self.pixel(x, y) for x, y in points]
 

@@ -4,7 +4,8 @@
 //
 // Installed globally by the robot: the system loads this DLL into each process whose
 // windows receive messages. Each process appends to the same log, so the log holds the
-// boxes in the order in which they opened.
+// boxes in the order in which they opened. It also logs the result with which a program
+// ends a dialog, as the program hands it to the dialog manager's EndDialog.
 
 #include <windows.h>
 
@@ -13,6 +14,7 @@
 #include "../common/E2ePaths.h"
 #include "../common/LogFile.h"
 #include "DialogFacts.h"
+#include "ImportPatch.h"
 
 namespace {
 
@@ -35,18 +37,57 @@ long long MicrosecondsNow() {
            counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
 }
 
-void LogDialogEvent(const char* event, HWND dialog) {
+e2e::JsonObject DialogEvent(const char* event, HWND dialog) {
     e2e::JsonObject line;
     line.Add("event", event)
         .Add("us", MicrosecondsNow())
         .Add("pid", static_cast<long long>(GetCurrentProcessId()))
         .Add("process", ProcessName());
     e2e::AddDialogFacts(dialog, line);
+    return line;
+}
+
+void LogDialogEvent(const char* event, HWND dialog) {
+    e2e::AppendJson(e2e::kBoxLogPath, DialogEvent(event, dialog));
+}
+
+using EndDialogFunction = BOOL(WINAPI*)(HWND, INT_PTR);
+EndDialogFunction g_endDialog = nullptr;
+
+// Stands in for EndDialog in the program's own imports.
+BOOL WINAPI LoggingEndDialog(HWND dialog, INT_PTR result) {
+    e2e::JsonObject line = DialogEvent("end", dialog);
+    line.Add("result", static_cast<long long>(result));
     e2e::AppendJson(e2e::kBoxLogPath, line);
+    return g_endDialog(dialog, result);
+}
+
+// Only the program's own calls are seen: the dialog manager's calls from inside the
+// system (message boxes) do not go through the program's imports.
+void WatchEndDialog() {
+    g_endDialog = reinterpret_cast<EndDialogFunction>(
+        e2e::PatchImport(GetModuleHandleW(nullptr), "user32.dll", "EndDialog",
+                         reinterpret_cast<void*>(&LoggingEndDialog)));
+    if (!g_endDialog) return;
+    // The program calls into this DLL from now on: it must stay loaded after the robot
+    // has removed its hooks.
+    HMODULE self = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&LoggingEndDialog), &self);
 }
 
 UINT ListSystemMenuMessage() {
     static const UINT message = RegisterWindowMessageW(e2e::kListSystemMenuMessage);
+    return message;
+}
+
+UINT DescribeIconsMessage() {
+    static const UINT message = RegisterWindowMessageW(e2e::kDescribeIconsMessage);
+    return message;
+}
+
+UINT DescribePictureMessage() {
+    static const UINT message = RegisterWindowMessageW(e2e::kDescribePictureMessage);
     return message;
 }
 
@@ -82,6 +123,16 @@ LRESULT CALLBACK BeforeWindowProc(int code, WPARAM wParam, LPARAM lParam) {
         else if (message->message == ListSystemMenuMessage())
             e2e::WriteWholeFile(e2e::kHookReplyPath,
                                 e2e::DescribeSystemMenu(message->hwnd).Str());
+        else if (message->message == DescribeIconsMessage())
+            e2e::WriteWholeFile(e2e::kHookReplyPath,
+                                e2e::DescribeIcons(message->hwnd,
+                                                   static_cast<int>(message->wParam),
+                                                   static_cast<int>(message->lParam))
+                                    .Str());
+        else if (message->message == DescribePictureMessage())
+            e2e::WriteWholeFile(
+                e2e::kHookReplyPath,
+                e2e::DescribePicture(message->hwnd, static_cast<int>(message->wParam)).Str());
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -120,6 +171,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         g_module = instance;
         DisableThreadLibraryCalls(instance);
+        WatchEndDialog();
     }
     return TRUE;
 }

@@ -77,6 +77,39 @@ std::vector<JsonObject> VisibleButtons(HWND dialog) {
     return buttons;
 }
 
+JsonObject IconFacts(HICON icon, HICON programIcon) {
+    JsonObject facts;
+    facts.Add("present", icon != nullptr);
+    if (!icon) return facts;
+    ICONINFO info = {};
+    BITMAP colour = {};
+    if (GetIconInfo(icon, &info)) {
+        // Without colour bitmap the mask holds the image over the mask, twice as high.
+        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof colour, &colour);
+        if (!info.hbmColor) colour.bmHeight /= 2;
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+    }
+    facts.Add("width", static_cast<long long>(colour.bmWidth))
+        .Add("height", static_cast<long long>(colour.bmHeight))
+        .Add("programIcon", icon == programIcon);
+    return facts;
+}
+
+// The CRC-32 of zlib and PNG (reflected, polynomial 0xEDB88320).
+unsigned long Crc32(const std::vector<BYTE>& bytes) {
+    unsigned long crc = 0xFFFFFFFFUL;
+    for (BYTE byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320UL & (0UL - (crc & 1)));
+    }
+    return crc ^ 0xFFFFFFFFUL;
+}
+
+HICON SentIcon(HWND window, UINT message, WPARAM wParam) {
+    return reinterpret_cast<HICON>(SendMessageW(window, message, wParam, 0));
+}
+
 }  // namespace
 
 bool IsTopLevelDialog(HWND window) {
@@ -118,6 +151,53 @@ JsonObject DescribeSystemMenu(HWND window) {
         items.push_back(item);
     }
     facts.Add("items", items);
+    return facts;
+}
+
+JsonObject DescribeIcons(HWND window, int controlId, int iconId) {
+    const HICON programIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId));
+    JsonObject facts;
+    if (controlId == 0) {
+        facts.AddJson("big", IconFacts(SentIcon(window, WM_GETICON, ICON_BIG), programIcon).Str())
+            .AddJson("small",
+                     IconFacts(SentIcon(window, WM_GETICON, ICON_SMALL), programIcon).Str());
+    } else {
+        const HWND control = GetDlgItem(window, controlId);
+        facts.Add("found", control != nullptr);
+        if (control)
+            facts.AddJson("icon", IconFacts(SentIcon(control, STM_GETICON, 0), programIcon).Str());
+    }
+    return facts;
+}
+
+JsonObject DescribePicture(HWND window, int controlId) {
+    JsonObject facts;
+    const HWND control = GetDlgItem(window, controlId);
+    facts.Add("found", control != nullptr);
+    if (!control) return facts;
+    const UINT message = ClassName(control) == L"Button" ? BM_GETIMAGE : STM_GETIMAGE;
+    const auto bitmap =
+        reinterpret_cast<HBITMAP>(SendMessageW(control, message, IMAGE_BITMAP, 0));
+    facts.Add("present", bitmap != nullptr);
+    BITMAP size = {};
+    if (!bitmap || !GetObjectW(bitmap, sizeof size, &size)) return facts;
+    BITMAPINFO layout = {};
+    layout.bmiHeader.biSize = sizeof layout.bmiHeader;
+    layout.bmiHeader.biWidth = size.bmWidth;
+    layout.bmiHeader.biHeight = -size.bmHeight;
+    layout.bmiHeader.biPlanes = 1;
+    layout.bmiHeader.biBitCount = 24;
+    layout.bmiHeader.biCompression = BI_RGB;
+    const size_t stride = (static_cast<size_t>(size.bmWidth) * 3 + 3) / 4 * 4;
+    std::vector<BYTE> pixels(stride * static_cast<size_t>(size.bmHeight));
+    const HDC screen = GetDC(nullptr);
+    const int rows = GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.bmHeight), pixels.data(),
+                               &layout, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    facts.Add("width", static_cast<long long>(size.bmWidth))
+        .Add("height", static_cast<long long>(size.bmHeight))
+        .Add("rows", static_cast<long long>(rows))
+        .Add("crc32", static_cast<long long>(Crc32(pixels)));
     return facts;
 }
 

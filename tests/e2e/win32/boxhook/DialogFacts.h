@@ -15,5 +15,12 @@ bool IsTopLevelDialog(HWND window);
 void AddDialogFacts(HWND dialog, JsonObject& facts);
 // The window's system menu: each item's command id and text, separators marked.
 JsonObject DescribeSystemMenu(HWND window);
+// The window's big and small icons (controlId 0), or the icon that a static control
+// shows: whether there is one, its size in pixels, and whether it is the program's own
+// icon resource iconId as LoadIcon shares it (one handle per process).
+JsonObject DescribeIcons(HWND window, int controlId, int iconId);
+// The picture that a static control or a button shows: its size in pixels and the
+// CRC-32 of its pixels as a 24-bit DIB, top row first.
+JsonObject DescribePicture(HWND window, int controlId);
 
 }  // namespace e2e

@@ -23,5 +23,10 @@ constexpr const wchar_t* kSettledEventPrefix = L"e2e.Settled.";
 // Sent by the robot to a window of another process: the box hook in that process writes
 // the window's system menu to kHookReplyPath before the send returns.
 constexpr const wchar_t* kListSystemMenuMessage = L"e2e.ListSystemMenu";
+// Likewise for icons: wParam names a control (0: the window itself), lParam the
+// program's icon resource to compare with; the reply goes to kHookReplyPath.
+constexpr const wchar_t* kDescribeIconsMessage = L"e2e.DescribeIcons";
+// And for the picture that a control shows: wParam names the control.
+constexpr const wchar_t* kDescribePictureMessage = L"e2e.DescribePicture";
 
 }  // namespace e2e

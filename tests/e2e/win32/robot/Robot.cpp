@@ -76,7 +76,11 @@ const std::vector<Robot::Verb>& Robot::Verbs() {
         {L"click", 1, 1, &Robot::Click},
         {L"command", 1, 1, &Robot::CommandVerb},
         {L"syscommand", 1, 1, &Robot::SysCommand},
+        {L"press", 1, 1, &Robot::Press},
+        {L"release", 1, 1, &Robot::Release},
         {L"sysmenu", 0, 0, &Robot::SysMenu},
+        {L"icons", 2, 2, &Robot::Icons},
+        {L"picture", 1, 1, &Robot::Picture},
         {L"foreground", 0, 0, &Robot::Foreground},
         {L"keydown", 1, 8, &Robot::KeyDown},
         {L"keyup", 1, 8, &Robot::KeyUp},
@@ -283,14 +287,27 @@ bool Robot::Rect(const Command& command, JsonObject& result, std::string& error)
     if (!Control(command, control, result, error)) return false;
     RECT window = {};
     RECT item = {};
-    if (!GetWindowRect(current_, &window) || !GetWindowRect(control, &item)) {
+    RECT client = {};
+    RECT windowClient = {};
+    if (!GetWindowRect(current_, &window) || !GetWindowRect(control, &item) ||
+        !GetClientRect(control, &client) || !GetClientRect(current_, &windowClient)) {
         error = "GetWindowRect failed";
         return false;
     }
+    MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    MapWindowPoints(current_, nullptr, reinterpret_cast<POINT*>(&windowClient), 2);
     result.Add("left", static_cast<long long>(item.left - window.left))
         .Add("top", static_cast<long long>(item.top - window.top))
         .Add("right", static_cast<long long>(item.right - window.left))
         .Add("bottom", static_cast<long long>(item.bottom - window.top))
+        .Add("clientLeft", static_cast<long long>(client.left - window.left))
+        .Add("clientTop", static_cast<long long>(client.top - window.top))
+        .Add("clientRight", static_cast<long long>(client.right - window.left))
+        .Add("clientBottom", static_cast<long long>(client.bottom - window.top))
+        .Add("windowClientLeft", static_cast<long long>(windowClient.left - window.left))
+        .Add("windowClientTop", static_cast<long long>(windowClient.top - window.top))
+        .Add("windowClientRight", static_cast<long long>(windowClient.right - window.left))
+        .Add("windowClientBottom", static_cast<long long>(windowClient.bottom - window.top))
         .Add("windowWidth", static_cast<long long>(window.right - window.left))
         .Add("windowHeight", static_cast<long long>(window.bottom - window.top));
     return true;
@@ -335,21 +352,76 @@ bool Robot::SysCommand(const Command& command, JsonObject& result, std::string& 
     return true;
 }
 
-// Another process's menus cannot be read from here; the box hook reads it inside the
-// window's own process while the message is being sent.
-bool Robot::SysMenu(const Command&, JsonObject& result, std::string& error) {
-    if (!NeedCurrent(error)) return false;
+// The button sees the press and the release where a mouse would put them, in its own
+// client coordinates; it captures the mouse in between, as for a held button.
+bool Robot::PostMouse(const Command& command, UINT message, WPARAM keys, JsonObject& result,
+                      std::string& error) {
+    HWND control = nullptr;
+    if (!Control(command, control, result, error)) return false;
+    RECT client = {};
+    GetClientRect(control, &client);
+    const int x = (client.left + client.right) / 2;
+    const int y = (client.top + client.bottom) / 2;
+    if (!PostMessageW(control, message, keys, MAKELPARAM(x, y))) {
+        error = "PostMessage failed";
+        return false;
+    }
+    Settle(control, result);
+    return true;
+}
+
+bool Robot::Press(const Command& command, JsonObject& result, std::string& error) {
+    return PostMouse(command, WM_LBUTTONDOWN, MK_LBUTTON, result, error);
+}
+
+bool Robot::Release(const Command& command, JsonObject& result, std::string& error) {
+    return PostMouse(command, WM_LBUTTONUP, 0, result, error);
+}
+
+// Another process's menus and icons cannot be read from here; the box hook reads them
+// inside the window's own process while the message is being sent.
+bool Robot::AskHook(const wchar_t* name, WPARAM wParam, LPARAM lParam, std::string& reply,
+                    std::string& error) {
     DeleteFileW(kHookReplyPath);
-    const UINT message = RegisterWindowMessageW(kListSystemMenuMessage);
+    const UINT message = RegisterWindowMessageW(name);
     DWORD_PTR ignored = 0;
-    std::string reply;
-    if (!SendMessageTimeoutW(current_, message, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                             &ignored) ||
+    if (!SendMessageTimeoutW(current_, message, wParam, lParam, SMTO_ABORTIFHUNG,
+                             kSendTimeoutMs, &ignored) ||
         !ReadWholeFile(kHookReplyPath, reply) || reply.empty()) {
         error = "the box hook did not answer (is hook in the script?)";
         return false;
     }
+    return true;
+}
+
+bool Robot::SysMenu(const Command&, JsonObject& result, std::string& error) {
+    std::string reply;
+    if (!NeedCurrent(error) || !AskHook(kListSystemMenuMessage, 0, 0, reply, error))
+        return false;
     result.AddJson("menu", reply);
+    return true;
+}
+
+bool Robot::Icons(const Command& command, JsonObject& result, std::string& error) {
+    long id = 0;
+    long icon = 0;
+    std::string reply;
+    if (!NeedCurrent(error) || !Number(command.args[0], id, error) ||
+        !Number(command.args[1], icon, error) ||
+        !AskHook(kDescribeIconsMessage, static_cast<WPARAM>(id), static_cast<LPARAM>(icon),
+                 reply, error))
+        return false;
+    result.AddJson("icons", reply);
+    return true;
+}
+
+bool Robot::Picture(const Command& command, JsonObject& result, std::string& error) {
+    long id = 0;
+    std::string reply;
+    if (!NeedCurrent(error) || !Number(command.args[0], id, error) ||
+        !AskHook(kDescribePictureMessage, static_cast<WPARAM>(id), 0, reply, error))
+        return false;
+    result.AddJson("picture", reply);
     return true;
 }
 

@@ -15,13 +15,22 @@
 //   text <id>                 log the text of a control of the current window
 //   checked <id>              log the check state of a control
 //   rect <id>                 log a control's rectangle in the current window's own
-//                             pixels (as its snapshot shows them) and the window's size
+//                             pixels (as its snapshot shows them), the same of its
+//                             client area and of the window's, and the window's size
 //   click <id>                post BM_CLICK to a control, as a mouse click on it would
 //   command <id>              post WM_COMMAND (BN_CLICKED) for a control to the window
 //   syscommand <id>           post WM_SYSCOMMAND with that command
 //                             (these three return once the window's thread has taken
 //                             the message, when hook has run: see Settle)
+//   press <id>                post a left mouse button press at a control's middle
+//   release <id>              post the release of that button there
+//                             (both return once the window's thread has taken them)
 //   sysmenu                   log the current window's system menu (needs hook)
+//   icons <id> <icon>         log the big and small icons of the current window (id 0)
+//                             or the icon of a static control: size, and whether it is
+//                             the program's own icon resource <icon> (needs hook)
+//   picture <id>              log the picture that a static control or a button shows:
+//                             its size and the CRC-32 of its pixels (needs hook)
 //   foreground                make the current window the foreground window
 //   keydown <key>...          press keys and keep them down
 //   keyup <key>...            release keys
@@ -78,7 +87,11 @@ private:
     bool Click(const Command&, JsonObject&, std::string&);
     bool CommandVerb(const Command&, JsonObject&, std::string&);
     bool SysCommand(const Command&, JsonObject&, std::string&);
+    bool Press(const Command&, JsonObject&, std::string&);
+    bool Release(const Command&, JsonObject&, std::string&);
     bool SysMenu(const Command&, JsonObject&, std::string&);
+    bool Icons(const Command&, JsonObject&, std::string&);
+    bool Picture(const Command&, JsonObject&, std::string&);
     bool Foreground(const Command&, JsonObject&, std::string&);
     bool KeyDown(const Command&, JsonObject&, std::string&);
     bool KeyUp(const Command&, JsonObject&, std::string&);
@@ -97,6 +110,12 @@ private:
     bool Control(const Command& command, HWND& control, JsonObject& result,
                  std::string& error) const;
     bool Number(const std::wstring& word, long& value, std::string& error) const;
+    bool PostMouse(const Command& command, UINT message, WPARAM keys, JsonObject& result,
+                   std::string& error);
+    // Sends a registered message that the box hook answers from inside the window's
+    // process, and reads its reply.
+    bool AskHook(const wchar_t* message, WPARAM wParam, LPARAM lParam, std::string& reply,
+                 std::string& error);
 
     std::wstring logPath_;
     std::wstring programDir_;
