@@ -2,7 +2,8 @@
 """Runs the end-to-end tests of the installer under Wine.
 
     run_e2e.py --dist <shipping folder> --build <i686 build folder>
-               [--work <folder>] [--jobs N] [--keep-copies] [pattern ...]
+               [--build64 <x86_64 build folder>] [--work <folder>] [--jobs N]
+               [--keep-copies] [pattern ...]
 
 Prefixes are built once per host class and cached in <work>/prefixes (default work
 folder: <i686 build folder>/e2e). Each test works on a fresh copy. Records and
@@ -36,7 +37,10 @@ from harness.runner import run_on_workers, run_tests  # noqa: E402
 from harness.wine import kill_leftover_server, stop_all_sessions  # noqa: E402
 
 TOOLS = ("wine", "wineserver", "Xvfb", "xwd", "/usr/bin/convert")
-PROGRAMS = ("e2e_robot.exe", "e2e_boxhook.dll", "e2e_probe.exe", "e2e_rundll32.exe")
+PROGRAMS = ("e2e_robot.exe", "e2e_boxhook.dll", "e2e_probe.exe", "e2e_rundll32.exe",
+            "e2e_marker.dll")
+# The few test programs that must be 64-bit, from the x86_64 build.
+PROGRAMS_64 = ("e2e_marker.dll", "e2e_spooler.exe")
 
 
 def write(line):
@@ -47,6 +51,8 @@ def parse_args(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--dist", required=True, type=Path)
     parser.add_argument("--build", required=True, type=Path)
+    # scripts/build.sh puts the two Windows builds side by side.
+    parser.add_argument("--build64", type=Path)
     parser.add_argument("--work", type=Path)
     # Tests mostly wait on Wine, so one worker more than there are cores keeps them busy.
     parser.add_argument("--jobs", type=int,
@@ -55,13 +61,16 @@ def parse_args(argv):
     parser.add_argument("patterns", nargs="*")
     args = parser.parse_args(argv)
     args.work = (args.work or args.build / "e2e").resolve()
+    args.build64 = args.build64 or args.build.parent / "win64"
     return args
 
 
-def missing_prerequisites(args, bin_dir):
+def missing_prerequisites(args, bin_dir, bin64_dir):
     problems = [f"missing tool {tool}" for tool in TOOLS if not shutil.which(tool)]
     problems += [f"missing {bin_dir / p} (build the i686 tree first)"
                  for p in PROGRAMS if not (bin_dir / p).is_file()]
+    problems += [f"missing {bin64_dir / p} (build the x86_64 tree first)"
+                 for p in PROGRAMS_64 if not (bin64_dir / p).is_file()]
     if not args.dist.is_dir():
         problems.append(f"no shipping folder {args.dist}")
     return problems
@@ -120,15 +129,16 @@ def _interrupt(signum, frame):
 def main(argv=None):
     args = parse_args(argv)
     bin_dir = (args.build / "tests" / "e2e").resolve()
-    problems = missing_prerequisites(args, bin_dir)
+    bin64_dir = (args.build64 / "tests" / "e2e").resolve()
+    problems = missing_prerequisites(args, bin_dir, bin64_dir)
     if problems:
         for problem in problems:
             write(f"e2e: {problem}")
         write("0 passed, 1 failed")
         return 1
 
-    context = RunContext(bin_dir=bin_dir, dist_dir=args.dist.resolve(), work_dir=args.work,
-                         keep_copies=args.keep_copies)
+    context = RunContext(bin_dir=bin_dir, bin64_dir=bin64_dir, dist_dir=args.dist.resolve(),
+                         work_dir=args.work, keep_copies=args.keep_copies)
     set_context(context)
     if context.copies_dir.is_dir():
         for copy in context.copies_dir.iterdir():

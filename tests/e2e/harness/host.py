@@ -19,6 +19,8 @@ PROGRAMS = ("e2e_robot.exe", "e2e_boxhook.dll", "e2e_probe.exe")
 RUNDLL32_STAND_IN = "e2e_rundll32.exe"
 SETUP_PROCESS = "setup.exe"
 BOX_LOG = r"C:\e2e\boxes.jsonl"
+MARKER = "e2e_marker.dll"
+MARKER_LOG = r"C:\e2e\markers.jsonl"
 
 
 class TestHost:
@@ -111,6 +113,28 @@ class TestHost:
         for relative in read_only:
             self.set_read_only(str(PureWindowsPath(DIST, relative)))
         return DIST
+
+    # --- libraries
+    def copy_program(self, program, windows_dir, names=None, is_64bit=False):
+        """Copies a test program of the i686 build, or of the x86_64 build, into a folder
+        of drive C, under its own name or under each of `names`."""
+        source = (self._context.bin64_dir if is_64bit else self._context.bin_dir) / program
+        folder = self.path(windows_dir)
+        folder.mkdir(parents=True, exist_ok=True)
+        for name in names or [program]:
+            shutil.copy2(source, folder / name)
+
+    def plant_markers(self, windows_dir, names, is_64bit=False):
+        """Puts the marker library (win32/marker) into a folder of drive C under each of
+        `names`: a process that loads one of them logs it and that load fails."""
+        self.copy_program(MARKER, windows_dir, names, is_64bit)
+
+    def loaded_markers(self):
+        """Every load of a planted marker so far: (marker path, program path) pairs, as
+        paths that compare as Windows compares them (the loader may give the name in the
+        case that the importer wrote)."""
+        return [(PureWindowsPath(e["marker"]), PureWindowsPath(e["process"]))
+                for e in records.read_json_lines(self.path(MARKER_LOG))]
 
     # --- files of drive C, as the test arranges them
     def write_file(self, windows_path, data, read_only=False):

@@ -66,6 +66,12 @@ class WineSession:
         self._server_started = False
         self._outputs = 0
 
+    def add_dll_overrides(self, overrides):
+        """Further WINEDLLOVERRIDES entries (such as "newdev,setupapi=n,b") for every
+        program that this session starts from now on, and for the programs that those
+        start."""
+        self.env["WINEDLLOVERRIDES"] += ";" + overrides
+
     # --- paths
     def unix_path(self, windows_path):
         """C:\\a\\b -> <prefix>/drive_c/a/b (drive C only)."""

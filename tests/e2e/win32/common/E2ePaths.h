@@ -10,6 +10,8 @@ constexpr const wchar_t* kBoxLogPath = L"C:\\e2e\\boxes.jsonl";
 constexpr const wchar_t* kCommandsDir = L"C:\\e2e\\commands";
 // The box hook's answer to the robot's last question about a window.
 constexpr const wchar_t* kHookReplyPath = L"C:\\e2e\\hook-reply.json";
+// Every load of a marker library (win32/marker), one JSON object per line.
+constexpr const wchar_t* kLoadedMarkersPath = L"C:\\e2e\\markers.jsonl";
 // Screenshot requests of the robot and the harness's answers.
 constexpr const wchar_t* kSyncDir = L"C:\\e2e\\sync";
 
