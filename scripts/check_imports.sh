@@ -7,7 +7,10 @@
 #
 # Every .exe of the folder is read (setup.exe and amd64/Setup64.exe at least). A program
 # that imports any other library, or has delay-loaded imports (which the loader looks
-# up by name, like any import), fails the check. Each import is printed.
+# up by name, like any import), fails the check. Each import is printed. Every program
+# must also carry an application manifest: without one, a "<program>.local" beside it
+# makes Windows (XP and Server 2003 by default) load even libraries asked for by full
+# path from the program's folder.
 set -euo pipefail
 if [ $# -ne 1 ]; then
   echo "usage: $0 <dist-dir>" >&2
@@ -34,13 +37,21 @@ while IFS= read -r -d '' program; do
   # "Entry d <address> <size> Delay Import Directory": both zero when there is none.
   delay=$(awk '/Delay Import Directory/ { print $3 $4 }' <<<"$headers")
   if [ -n "$(tr -d '0' <<<"$delay")" ]; then
-    echo "check_imports: $program has delay-loaded imports" >&2
+    echo "check_imports: ${program#"$dist"/} has delay-loaded imports" >&2
+    status=1
+  fi
+  # The manifest is resource type 24 (RT_MANIFEST), id 1. objdump indents type entries
+  # by three blanks and name entries by five.
+  manifest=$(awk '/^[0-9a-f]+   Entry: ID: / { type = $4 }
+                  /^[0-9a-f]+     Entry: ID: / && type == "0x000018," && $4 == "0x000001," { print "yes" }' <<<"$headers")
+  if [ "$manifest" != yes ]; then
+    echo "check_imports: ${program#"$dist"/} has no application manifest" >&2
     status=1
   fi
   imports=$(awk -F': ' '/^\tDLL Name: / { print $2 }' <<<"$headers")
   if [ -z "$imports" ]; then
     # Every program imports kernel32: an empty list means the table was not read.
-    echo "check_imports: no imports read from $program" >&2
+    echo "check_imports: no imports read from ${program#"$dist"/}" >&2
     status=1
   fi
   while read -r dll; do
