@@ -10,7 +10,8 @@ The programs must load none of them and install as before, with the system's own
 from pathlib import PureWindowsPath
 
 from harness.case import E2eTestCase, cases
-from installer import (INF_FILE, INFO_CAPTION, SETUP64, answer_box, choose_port)
+from installer import (INF_FILE, INFO_CAPTION, INSTALL_FAILED_TEXT, SETUP64, answer_box,
+                       choose_port)
 from test_install_flows import HOSTS as FACTS
 from test_install_flows import INSTALLED_AFTER_PORT, InstallFlowCase, box
 
@@ -82,6 +83,35 @@ class PlantedLibraries(InstallFlowCase):
         # Exit 1: installed. Windows without the printer pre-installs the package: 10.
         self.known_wine_difference("Setup64.exe's exit code with no printer plugged in",
                                    code, wine=1, windows=10)
+
+
+class MissingLibrary(InstallFlowCase):
+    """A system library that cannot be loaded fails the call that needs it, and the
+    programs report that as they report the call's own failure. Here newdev.dll is taken
+    out of the system directory and named native-only, so that Wine has none to give."""
+
+    @cases(["xp32"])
+    def test_usb_update(self, host_name):
+        host = self.open_host(host_name)
+        host.install_dist()
+        host.remove(r"C:\windows\system32\newdev.dll")
+        host.session.add_dll_overrides("newdev=n")
+        run = self.install(host, *choose_port(parallel=False), *answer_box(INFO_CAPTION))
+        # The update fails with the loader's code, one that the step does not act on: it
+        # returns 0 silently and the install sequence reports the failure.
+        self.check_equal(self.run_dialogs(host, run),
+                         INSTALLED_AFTER_PORT[:2] + [box(INSTALL_FAILED_TEXT, "robot")],
+                         "dialogs")
+
+    @cases(["win7-64"])
+    def test_setup64(self, host_name):
+        host = self.open_host(host_name)
+        host.install_dist()
+        host.remove(r"C:\windows\system32\newdev.dll")
+        host.session.add_dll_overrides("newdev=n")
+        code = host.session.run(str(PureWindowsPath(AMD64, SETUP64)), USB_HARDWARE_ID,
+                                rf".\amd64\{INF_FILE}", cwd=host.path(DIST))
+        self.check_equal(code, 0, "Setup64.exe's exit code (failed)")
 
 
 class Markers(E2eTestCase):
