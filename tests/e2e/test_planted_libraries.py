@@ -40,6 +40,13 @@ def plant_everywhere(host, top_is_64bit=False):
     host.plant_markers(AMD64, LIBRARIES, is_64bit=True)
 
 
+def run_setup64(host):
+    """Runs Setup64.exe as setup.exe starts it, from the shipping folder with the USB
+    hardware id and the package's INF; returns its exit code."""
+    return host.session.run(str(PureWindowsPath(AMD64, SETUP64)), USB_HARDWARE_ID,
+                            rf".\amd64\{INF_FILE}", cwd=host.path(DIST))
+
+
 class PlantedLibraries(InstallFlowCase):
     # case: (host, whether the user takes the parallel port rather than USB)
     INSTALLS = {
@@ -77,8 +84,7 @@ class PlantedLibraries(InstallFlowCase):
         host = self.open_host(host_name)
         host.install_dist()
         plant_everywhere(host, top_is_64bit=True)
-        code = host.session.run(str(PureWindowsPath(AMD64, SETUP64)), USB_HARDWARE_ID,
-                                rf".\amd64\{INF_FILE}", cwd=host.path(DIST))
+        code = run_setup64(host)
         self.check_equal(host.loaded_markers(), [], "planted libraries that were loaded")
         # Exit 1: installed. Windows without the printer pre-installs the package: 10.
         self.known_wine_difference("Setup64.exe's exit code with no printer plugged in",
@@ -90,12 +96,16 @@ class MissingLibrary(InstallFlowCase):
     programs report that as they report the call's own failure. Here newdev.dll is taken
     out of the system directory and named native-only, so that Wine has none to give."""
 
-    @cases(["xp32"])
-    def test_usb_update(self, host_name):
+    def open_without_newdev(self, host_name):
         host = self.open_host(host_name)
         host.install_dist()
         host.remove(r"C:\windows\system32\newdev.dll")
         host.session.add_dll_overrides("newdev=n")
+        return host
+
+    @cases(["xp32"])
+    def test_usb_update(self, host_name):
+        host = self.open_without_newdev(host_name)
         run = self.install(host, *choose_port(parallel=False), *answer_box(INFO_CAPTION))
         # The update fails with the loader's code, one that the step does not act on: it
         # returns 0 silently and the install sequence reports the failure.
@@ -105,18 +115,15 @@ class MissingLibrary(InstallFlowCase):
 
     @cases(["win7-64"])
     def test_setup64(self, host_name):
-        host = self.open_host(host_name)
-        host.install_dist()
-        host.remove(r"C:\windows\system32\newdev.dll")
-        host.session.add_dll_overrides("newdev=n")
-        code = host.session.run(str(PureWindowsPath(AMD64, SETUP64)), USB_HARDWARE_ID,
-                                rf".\amd64\{INF_FILE}", cwd=host.path(DIST))
-        self.check_equal(code, 0, "Setup64.exe's exit code (failed)")
+        # In a 64-bit prefix system32 is the 64-bit program's system directory.
+        host = self.open_without_newdev(host_name)
+        self.check_equal(run_setup64(host), 0, "Setup64.exe's exit code (failed)")
 
 
 class Markers(E2eTestCase):
-    """The tests above prove something only if a marker is loaded where the system
-    does look: beside a program of ours that imports winspool.drv."""
+    """The markers themselves: loaded where the system does look, beside a program of
+    ours that imports winspool.drv, so that the tests above prove something; and loaded
+    where Windows would not look, which is why those tests leave some names out."""
 
     # host: the architectures of the programs that it runs
     ARCHITECTURES = {"xp32": ((False,),), "win10-64": ((False, True),)}
@@ -134,3 +141,21 @@ class Markers(E2eTestCase):
             expected.append((PureWindowsPath(folder, "winspool.drv"),
                              PureWindowsPath(folder, "e2e_spooler.exe")))
         self.check_equal(host.loaded_markers(), expected, "markers that were loaded")
+
+    # case: a library that the programs import, which Windows maps from its system
+    # directory whatever lies beside the program. Wine has no such list: named
+    # native-first, these too are loaded from the program's folder. (Wine cannot start a
+    # process with a kernel32 or msvcrt of ours at all.)
+    KNOWN_DLLS = {"user32": "user32.dll", "gdi32": "gdi32.dll"}
+
+    @cases(KNOWN_DLLS)
+    def test_known_dll_beside_setup(self, case, name):
+        host = self.open_host("win7-32")
+        host.install_dist()
+        host.session.add_dll_overrides(f"{name[:-4]}=n,b")
+        host.plant_markers(DIST, [name])
+        host.session.run(str(PureWindowsPath(DIST, "setup.exe")), cwd=host.path(DIST))
+        self.known_wine_difference(
+            f"{name} planted beside setup.exe: the loads", host.loaded_markers(),
+            wine=[(PureWindowsPath(DIST, name), PureWindowsPath(DIST, "setup.exe"))],
+            windows=[])
