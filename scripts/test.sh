@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test: the unit tests (natively, under AddressSanitizer and
-# UndefinedBehaviorSanitizer), a bounded fuzz pass over the file-text handling, a check
-# of the resources compiled into setup.exe, and the end-to-end tests of the real
-# setup.exe under Wine.
+# Runs every test: a check of the libraries that the shipping programs import, the unit
+# tests (natively, under AddressSanitizer and UndefinedBehaviorSanitizer), a bounded fuzz
+# pass over the file-text handling, a check of the resources compiled into setup.exe, and
+# the end-to-end tests of the real setup.exe under Wine.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=$top/build
