@@ -29,6 +29,8 @@ const framework::MessageMap* CKELVARO80SeriesDlg::GetMessageMap() const {
         framework::MapQueryDragIcon<&CKELVARO80SeriesDlg::OnQueryDragIcon>(),
         framework::MapCommand<&CKELVARO80SeriesDlg::OnInstall>(IDC_INSTALL, BN_CLICKED),
         framework::MapCtlColor<&CKELVARO80SeriesDlg::OnCtlColor>(),
+        framework::MapDrawItem<&CKELVARO80SeriesDlg::OnDrawItem>(),
+        framework::MapSetCursor<&CKELVARO80SeriesDlg::OnSetCursor>(),
     };
     static const framework::MessageMap map{CDialog::GetMessageMap(), entries};
     return &map;
@@ -109,11 +111,28 @@ void CKELVARO80SeriesDlg::OnPaint() {
 
 HCURSOR CKELVARO80SeriesDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_appIcon); }
 
-void CKELVARO80SeriesDlg::OnInstall() { m_installSequence.OnInstall(); }
+void CKELVARO80SeriesDlg::OnInstall() {
+    ++m_installDepth;
+    m_installSequence.OnInstall();
+    if (--m_installDepth == 0) m_progress.Remove();
+}
 
 HBRUSH CKELVARO80SeriesDlg::OnCtlColor(framework::CDC* pDC, framework::CWnd* pWnd,
                                        UINT nCtlColor) {
     return CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+}
+
+void CKELVARO80SeriesDlg::OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct) {
+    if (!m_progress.Draw(*lpDrawItemStruct)) CDialog::OnDrawItem(nIDCtl, lpDrawItemStruct);
+}
+
+// The wait cursor over the window while a run is under way.
+BOOL CKELVARO80SeriesDlg::OnSetCursor(framework::CWnd* pWnd, UINT nHitTest, UINT message) {
+    if (m_progress.IsShown() && nHitTest == HTCLIENT) {
+        ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+        return TRUE;
+    }
+    return CDialog::OnSetCursor(pWnd, nHitTest, message);
 }
 
 int CKELVARO80SeriesDlg::MessageBox(const std::string& text, const std::string& caption,
@@ -131,4 +150,8 @@ void CKELVARO80SeriesDlg::PostQuit() { PostMessage(WM_QUIT, 0, 0); }
 int CKELVARO80SeriesDlg::RunPortDialog() {
     CSELDlg dlg;
     return static_cast<int>(dlg.DoModal());
+}
+
+void CKELVARO80SeriesDlg::ShowProgress(sys::RunStep step, int done, int total) {
+    m_progress.Show(m_hWnd, step, done, total);
 }

@@ -8,6 +8,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
+#include "app/RunProgressDisplay.h"
 #include "res/resource.h"
 // Before anything that declares sys::System, whose method names <windows.h> would
 // otherwise rename by macro.
@@ -30,6 +31,7 @@ public:
     int AfxMessageBox(const std::string& text, uint32_t type) override;
     void PostQuit() override;
     int RunPortDialog() override;
+    void ShowProgress(sys::RunStep step, int done, int total) override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -40,6 +42,8 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnInstall();
     HBRUSH OnCtlColor(framework::CDC* pDC, framework::CWnd* pWnd, UINT nCtlColor);
+    void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
+    BOOL OnSetCursor(framework::CWnd* pWnd, UINT nHitTest, UINT message);
 
 private:
     // Shared by the system (LoadIconW): never released.
@@ -51,4 +55,8 @@ private:
 
     sys::Win32System m_system;
     setup::InstallSequence m_installSequence;
+    // Shown from the run's first report until the outermost OnInstall returns; the
+    // depth tells a nested click (which the sequence ignores) from the run's own call.
+    RunProgressDisplay m_progress;
+    int m_installDepth = 0;
 };

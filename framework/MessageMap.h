@@ -102,6 +102,12 @@ LRESULT CallDrawItem(CDialog& dialog, UINT, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
+template <auto Method>
+LRESULT CallSetCursor(CDialog& dialog, UINT, WPARAM wParam, LPARAM lParam) {
+    CWnd window(reinterpret_cast<HWND>(wParam));
+    return (Owner<Method>(dialog).*Method)(&window, LOWORD(lParam), HIWORD(lParam));
+}
+
 }  // namespace detail
 
 // void OnCommand(): the WM_COMMAND that control `id` sends with `code`.
@@ -139,6 +145,13 @@ constexpr MessageMapEntry MapCtlColor() {
 template <auto Method>
 constexpr MessageMapEntry MapDrawItem() {
     return {WM_DRAWITEM, WM_DRAWITEM, 0, 0, &detail::CallDrawItem<Method>};
+}
+
+// BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message): TRUE when the handler has
+// set the cursor; CWnd::OnSetCursor gives the platform's choice.
+template <auto Method>
+constexpr MessageMapEntry MapSetCursor() {
+    return {WM_SETCURSOR, WM_SETCURSOR, 0, 0, &detail::CallSetCursor<Method>};
 }
 
 }  // namespace framework

@@ -61,4 +61,10 @@ void CWnd::OnSysCommand(UINT nID, LPARAM lParam) {
     ::DefWindowProcA(m_hWnd, WM_SYSCOMMAND, nID, lParam);
 }
 
+BOOL CWnd::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
+    return static_cast<BOOL>(::DefWindowProcA(m_hWnd, WM_SETCURSOR,
+                                              reinterpret_cast<WPARAM>(pWnd->GetSafeHwnd()),
+                                              MAKELPARAM(nHitTest, message)));
+}
+
 }  // namespace framework

@@ -47,6 +47,7 @@ public:
     void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
     void OnPaint();
     void OnSysCommand(UINT nID, LPARAM lParam);
+    BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
 
     HWND m_hWnd = nullptr;
 };

@@ -12,6 +12,8 @@
 #define IDB_BACKGROUND           149
 #define IDC_INSTALL              1000
 #define IDC_BACKGROUND           1002
+/* Made at run time while an install run is under way; no template names it. */
+#define IDC_PROGRESS             1007
 /* A system-menu command: the platform keeps the low four bits of such commands for
    itself, so the value is a multiple of 16 below 0xF000. */
 #define IDM_ABOUTBOX             0x0010

@@ -8,6 +8,8 @@
 #include "setup/Removal.h"
 #include "setup/RemovalList.h"
 
+#include <vector>
+
 namespace setup {
 
 namespace {
@@ -30,9 +32,13 @@ void InstallSequence::RemovePreviousInstallations() {
     // The same staged INF files are searched for every name: read each once while it
     // stays unchanged.
     FileTextCache infTexts(system_);
+    const std::vector<std::string>& names = RemovalList();
+    const int total = static_cast<int>(names.size());
     int lastResult = 1;
-    for (const auto& name : RemovalList())
-        lastResult = RemovePreviousInstallation(system_, ui_, name, infTexts);
+    for (int index = 0; index < total; ++index) {
+        ui_.ShowProgress(sys::RunStep::Removal, index, total);
+        lastResult = RemovePreviousInstallation(system_, ui_, names[index], infTexts);
+    }
     // Only the model's own last removal counts; the others are best effort.
     if (lastResult == 0) ui_.PostQuit();
 }
@@ -64,23 +70,32 @@ void InstallSequence::TellOutcome(int installed, int userNotified) {
 }
 
 void InstallSequence::OnInstall() {
+    if (started_) return;
+    started_ = true;
+
     host::ClassifyHost(system_, ui_);
     RemovePreviousInstallations();
+    const bool olderHost = host::CurrentHostClass() == host::HostClass::Older32;
+    const int stagingPasses = olderHost ? 2 : 1;
+    ui_.ShowProgress(sys::RunStep::Staging, 0, stagingPasses);
     if (VerifyPackageFiles() == 0) ui_.PostQuit();
 
     m_stagingDir.clear();
     const std::string environment = g_is64BitOs != 0 ? "Windows x64" : "Windows NT x86";
-    if (host::CurrentHostClass() == host::HostClass::Older32) {
+    if (olderHost) {
         std::string windowsDirectory;
         const bool have = system_.GetWindowsDirectory(windowsDirectory);
         StageInto(have, windowsDirectory + kDriverCacheSuffix);
+        ui_.ShowProgress(sys::RunStep::Staging, 1, stagingPasses);
     }
     std::string driverDirectory;
     const bool have = system_.GetPrinterDriverDirectory(environment, driverDirectory);
     StageInto(have, driverDirectory);
 
+    ui_.ShowProgress(sys::RunStep::Installation, 0, 1);
     int userNotified = 0;
     const int installed = InstallDriverAndPrinter(&userNotified);
+    ui_.ShowProgress(sys::RunStep::Finished, 1, 1);
     TellOutcome(installed, userNotified);
     ui_.PostQuit();
 }

@@ -15,6 +15,9 @@ class InstallSequence {
 public:
     InstallSequence(sys::System& system, sys::UiPort& ui) : system_(system), ui_(ui) {}
 
+    // Runs once per sequence object: a call while a run is under way (a click that a
+    // message box's or the port dialog's loop dispatches) or after it (a click queued
+    // before the run's closing quit) does nothing.
     void OnInstall();
 
     int VerifyPackageFiles();
@@ -31,6 +34,7 @@ private:
 
     sys::System& system_;
     sys::UiPort& ui_;
+    bool started_ = false;
 };
 
 }  // namespace setup

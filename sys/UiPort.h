@@ -12,6 +12,9 @@ namespace sys {
 constexpr uint32_t kMbOk = 0x0;
 constexpr uint32_t kMbIconInformation = 0x40;
 
+// The steps of an install run that a progress display tells apart, in run order.
+enum class RunStep { Removal, Staging, Installation, Finished };
+
 class UiPort {
 public:
     virtual ~UiPort() = default;
@@ -25,6 +28,10 @@ public:
     virtual void PostQuit() = 0;
     // Constructs CSELDlg without a parent and runs DoModal; returns its result.
     virtual int RunPortDialog() = 0;
+    // Where the run stands: `done` of the `total` parts of `step` are behind it. A run
+    // reports its steps in order and never goes back within one. Showing it is the
+    // window's business; a port without a display ignores it.
+    virtual void ShowProgress(RunStep /*step*/, int /*done*/, int /*total*/) {}
 };
 
 }  // namespace sys

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "sys/ResponsiveWait.h"
 #include "sys/ScopedWin32.h"
 #include "sys/SystemLibrary.h"
 #include "sys/WindowsApi.h"
@@ -178,7 +179,8 @@ std::string Win32System::FormatMessage(uint32_t code) {
     return std::string(text, length);
 }
 
-void Win32System::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
+// The thread's windows keep answering the system while it pauses.
+void Win32System::Sleep(uint32_t milliseconds) { SleepResponsively(milliseconds); }
 
 // --- files
 
@@ -378,7 +380,7 @@ ProcessExit Win32System::CreateProcessAndWait(const std::string& applicationName
     // STILL_ACTIVE, so a failed wait leaves the code unknown.
     DWORD exitCode = 0;
     result.exitCodeKnown =
-        ::WaitForSingleObject(processHandle.Get(), INFINITE) == WAIT_OBJECT_0 &&
+        WaitResponsively(processHandle.Get()) == WAIT_OBJECT_0 &&
         ::GetExitCodeProcess(processHandle.Get(), &exitCode) != FALSE;
     keeper.Capture();
     if (result.exitCodeKnown) result.exitCode = exitCode;

@@ -10,6 +10,8 @@ PORT_CAPTION = "打印机接口"
 
 IDC_INSTALL = 1000
 IDC_BACKGROUND = 1002
+# The status line that the main window shows while an install run is under way.
+IDC_PROGRESS = 1007
 IDC_ABOUT_VERSION = 1003
 IDC_ABOUT_NOTICE = 1004
 IDC_ABOUT_ICON = 1005

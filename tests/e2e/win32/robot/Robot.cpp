@@ -22,6 +22,10 @@ constexpr DWORD kSettleMs = 300;
 constexpr DWORD kBetweenKeysMs = 30;
 constexpr DWORD kKeySettleMs = 250;
 constexpr int kPressAttempts = 5;
+constexpr long kDefaultWatchPeriodMs = 500;
+// Between the presses of a double click: well inside the system's double-click time.
+constexpr DWORD kBetweenClicksMs = 60;
+const wchar_t* const kCoverClass = L"e2e_robot_cover";
 
 std::vector<std::string> Utf8Words(const std::vector<std::wstring>& words) {
     std::vector<std::string> utf8;
@@ -44,6 +48,28 @@ bool FileExists(const std::wstring& path) {
 void Synchronise(HWND window) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+}
+
+void SendMouse(DWORD flags, LONG x = 0, LONG y = 0) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = x;
+    input.mi.dy = y;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+// A plain window in a colour that no window of the installer shows.
+bool RegisterCoverClass() {
+    static bool registered = false;
+    if (registered) return true;
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = CreateSolidBrush(RGB(255, 0, 255));
+    windowClass.lpszClassName = kCoverClass;
+    registered = RegisterClassW(&windowClass) != 0;
+    return registered;
 }
 
 }  // namespace
@@ -86,6 +112,11 @@ const std::vector<Robot::Verb>& Robot::Verbs() {
         {L"keyup", 1, 8, &Robot::KeyUp},
         {L"key", 1, 8, &Robot::Key},
         {L"keystate", 1, 8, &Robot::KeyState},
+        {L"watch", 1, 2, &Robot::Watch},
+        {L"unwatch", 0, 0, &Robot::Unwatch},
+        {L"mouseclick", 1, 2, &Robot::MouseClick},
+        {L"cover", 5, 5, &Robot::Cover},
+        {L"invalidate", 4, 4, &Robot::Invalidate},
         {L"attributes", 1, 1, &Robot::Attributes},
         {L"sleep", 1, 1, &Robot::Sleep},
         {L"snapshot", 1, 1, &Robot::Snapshot},
@@ -147,6 +178,12 @@ bool Robot::Number(const std::wstring& word, long& value, std::string& error) co
     if (ParseNumber(word, value)) return true;
     error = "not a number: " + ToUtf8(word);
     return false;
+}
+
+bool Robot::Numbers(const Command& command, long* values, std::string& error) const {
+    for (size_t i = 0; i < command.args.size(); ++i)
+        if (!Number(command.args[i], values[i], error)) return false;
+    return true;
 }
 
 bool Robot::Control(const Command& command, HWND& control, JsonObject& result,
@@ -499,6 +536,106 @@ bool Robot::KeyState(const Command& command, JsonObject& result, std::string& er
         keys.push_back(state);
     }
     result.Add("keys", keys);
+    return true;
+}
+
+bool Robot::Watch(const Command& command, JsonObject& result, std::string& error) {
+    long id = 0;
+    long period = kDefaultWatchPeriodMs;
+    if (!NeedCurrent(error) || !Number(command.args[0], id, error)) return false;
+    if (command.args.size() > 1 && !Number(command.args[1], period, error)) return false;
+    if (!watcher_.Start(current_, static_cast<int>(id), static_cast<DWORD>(period))) {
+        error = "a watch runs already, or its thread did not start";
+        return false;
+    }
+    result.Add("hwnd", Hex(reinterpret_cast<ULONG_PTR>(current_)));
+    return true;
+}
+
+bool Robot::Unwatch(const Command&, JsonObject& result, std::string& error) {
+    if (!watcher_.Running()) {
+        error = "no watch runs";
+        return false;
+    }
+    result.Add("samples", watcher_.Stop());
+    return true;
+}
+
+// The pointer is moved onto the control's centre first, in the absolute coordinates of
+// SendInput (0 to 65535 across the primary screen).
+bool Robot::MouseClick(const Command& command, JsonObject& result, std::string& error) {
+    HWND control = nullptr;
+    long count = 1;
+    if (!Control(command, control, result, error)) return false;
+    if (command.args.size() > 1 && !Number(command.args[1], count, error)) return false;
+    RECT rect = {};
+    GetWindowRect(control, &rect);
+    const LONG x = (rect.left + rect.right) / 2;
+    const LONG y = (rect.top + rect.bottom) / 2;
+    const LONG width = GetSystemMetrics(SM_CXSCREEN);
+    const LONG height = GetSystemMetrics(SM_CYSCREEN);
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x * 65535 / (width - 1),
+              y * 65535 / (height - 1));
+    PumpFor(kBetweenKeysMs);
+    for (long click = 0; click < count; ++click) {
+        if (click > 0) PumpFor(kBetweenClicksMs);
+        SendMouse(MOUSEEVENTF_LEFTDOWN);
+        SendMouse(MOUSEEVENTF_LEFTUP);
+    }
+    POINT at = {};
+    GetCursorPos(&at);
+    result.Add("x", static_cast<long long>(at.x)).Add("y", static_cast<long long>(at.y));
+    return true;
+}
+
+bool Robot::Cover(const Command& command, JsonObject& result, std::string& error) {
+    long place[5] = {};
+    if (!NeedCurrent(error) || !Numbers(command, place, error)) return false;
+    if (!RegisterCoverClass()) {
+        error = "cannot register the cover's window class";
+        return false;
+    }
+    RECT window = {};
+    GetWindowRect(current_, &window);
+    const HWND cover = CreateWindowExW(
+        WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kCoverClass, L"", WS_POPUP,
+        window.left + place[0], window.top + place[1], place[2], place[3], nullptr, nullptr,
+        GetModuleHandleW(nullptr), nullptr);
+    if (!cover) {
+        error = "cannot create the cover";
+        return false;
+    }
+    ShowWindow(cover, SW_SHOWNOACTIVATE);
+    UpdateWindow(cover);
+    PumpFor(static_cast<DWORD>(place[4]));
+    DestroyWindow(cover);
+    PumpFor(kBetweenKeysMs);
+    result.Add("left", static_cast<long long>(place[0])).Add("top", static_cast<long long>(place[1]));
+    return true;
+}
+
+bool Robot::Invalidate(const Command& command, JsonObject& result, std::string& error) {
+    long place[4] = {};
+    if (!NeedCurrent(error) || !Numbers(command, place, error)) return false;
+    // The window's own pixels count from its outer corner; its client area starts
+    // inside the frame.
+    RECT window = {};
+    GetWindowRect(current_, &window);
+    POINT client = {0, 0};
+    ClientToScreen(current_, &client);
+    RECT part = {place[0], place[1], place[0] + place[2], place[1] + place[3]};
+    OffsetRect(&part, window.left - client.x, window.top - client.y);
+    const HDC dc = GetDC(current_);
+    const HBRUSH brush = CreateSolidBrush(RGB(255, 0, 255));
+    const bool painted = dc && FillRect(dc, &part, brush);
+    DeleteObject(brush);
+    if (dc) ReleaseDC(current_, dc);
+    if (!painted || !RedrawWindow(current_, &part, nullptr,
+                                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN)) {
+        error = "cannot paint or invalidate the part";
+        return false;
+    }
+    result.Add("left", static_cast<long long>(part.left)).Add("top", static_cast<long long>(part.top));
     return true;
 }
 

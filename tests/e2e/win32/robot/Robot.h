@@ -36,6 +36,20 @@
 //   keyup <key>...            release keys
 //   key <key>...              press and release each key in turn
 //   keystate <key>...         log which of the keys are down
+//   watch <id> [<ms>]         sample the current window every <ms> (default 500) from a
+//                             thread while the script goes on: hung or not, answered
+//                             within 1 s or not, and the text of control <id>
+//   unwatch                   end the watch and log its samples
+//   mouseclick <id> [<n>]     press and release the left mouse button over a control
+//                             <n> times in quick succession (2: a double click), as
+//                             hardware input (SendInput)
+//   cover <x> <y> <w> <h> <ms>  hold a window of the robot over that part of the
+//                             current window (its own pixels, as in a snapshot) for the
+//                             time, then take it away: the part must be painted again
+//   invalidate <x> <y> <w> <h>  paint that part of the current window (its own pixels)
+//                             in the cover's colour from here and mark it for painting,
+//                             as the system does when a part of a window must be
+//                             drawn again: only the window's own painting removes it
 //   attributes <path>         log a file's attributes as the system reports them to a
 //                             32-bit program (-1 when it does not exist)
 //   sleep <ms>
@@ -50,6 +64,7 @@
 
 #include "../common/JsonObject.h"
 #include "Script.h"
+#include "Watcher.h"
 
 namespace e2e {
 
@@ -97,6 +112,11 @@ private:
     bool KeyUp(const Command&, JsonObject&, std::string&);
     bool Key(const Command&, JsonObject&, std::string&);
     bool KeyState(const Command&, JsonObject&, std::string&);
+    bool Watch(const Command&, JsonObject&, std::string&);
+    bool Unwatch(const Command&, JsonObject&, std::string&);
+    bool MouseClick(const Command&, JsonObject&, std::string&);
+    bool Cover(const Command&, JsonObject&, std::string&);
+    bool Invalidate(const Command&, JsonObject&, std::string&);
     bool Attributes(const Command&, JsonObject&, std::string&);
     bool Sleep(const Command&, JsonObject&, std::string&);
     bool Snapshot(const Command&, JsonObject&, std::string&);
@@ -116,6 +136,8 @@ private:
     // process, and reads its reply.
     bool AskHook(const wchar_t* message, WPARAM wParam, LPARAM lParam, std::string& reply,
                  std::string& error);
+    // Every argument as a number, into values (room for as many as the verb takes).
+    bool Numbers(const Command& command, long* values, std::string& error) const;
 
     std::wstring logPath_;
     std::wstring programDir_;
@@ -125,6 +147,7 @@ private:
     // Holds the hooks, which the robot removes as it ends.
     HMODULE hookModule_ = nullptr;
     unsigned settleSequence_ = 0;
+    Watcher watcher_;
 };
 
 }  // namespace e2e
