@@ -47,6 +47,7 @@ def derived(run):
         "to_port": t["portShownMs"],
         "to_box": t["boxShownMs"] - t["portConfirmedMs"],
         "to_end": t["endedMs"] - t["boxClosedMs"],
+        "longest_gap": t["longestGapMs"],
     }
 
 
@@ -120,6 +121,7 @@ def host_table(host_name, facts, runs, inf_count):
         row(f"  port confirmed -> closing box (floor {_ms(floor['after_port'])})",
             lambda d: d["to_box"]),
         row("  box OK -> program ended (floor 0)", lambda d: d["to_end"]),
+        row("longest gap between two messages handled", lambda d: d["longest_gap"]),
         measured("setup.exe CPU, user + system, whole life", "cpu_ms", 1, _ms),
         measured("machine busy meanwhile, % of all CPUs", "machine_busy", 100,
                  lambda v: f"{v:.0f}"),

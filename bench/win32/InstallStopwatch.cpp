@@ -12,7 +12,9 @@
 //       that reference program.
 //
 // Times are milliseconds of the performance counter since the install button's click
-// was posted. A dialog counts as open from the instant it was activated, which
+// was posted. Meanwhile a thread of the stopwatch sends the main window a message that
+// does nothing every few milliseconds and notes when each is answered: the longest
+// gap between two answers is the longest the window went without handling a message. A dialog counts as open from the instant it was activated, which
 // show_clock.dll (beside this program) takes inside the program's user-interface
 // thread; the stopwatch sleeps until then, so it takes no time from the program while
 // the program works.
@@ -46,6 +48,8 @@ constexpr DWORD kStartPollMs = 20;
 // Lets the freshly shown main window paint and Wine's start-up work in the prefix end
 // before the clock starts.
 constexpr DWORD kQuietBeforeClickMs = 1500;
+// Between the answer to one probe and the next probe.
+constexpr DWORD kProbePauseMs = 20;
 
 class Clock {
 public:
@@ -134,6 +138,67 @@ private:
     }
     std::vector<std::string> fields_;
     std::string failure_;
+};
+
+// Sends WM_NULL to a window from a thread of its own, one message after the other with
+// a short pause, until stopped or the window is gone; keeps the longest time between two
+// answers (or from the start to the first answer).
+class Prober {
+public:
+    explicit Prober(HWND window) : window_(window) {
+        stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        QueryPerformanceCounter(&last_);
+        thread_ = stop_ ? CreateThread(nullptr, 0, &Prober::Main, this, 0, nullptr) : nullptr;
+    }
+    ~Prober() { Stop(); }
+    Prober(const Prober&) = delete;
+    Prober& operator=(const Prober&) = delete;
+
+    void Stop() {
+        if (thread_) {
+            SetEvent(stop_);
+            WaitForSingleObject(thread_, INFINITE);
+            CloseHandle(thread_);
+            thread_ = nullptr;
+        }
+        if (stop_) {
+            CloseHandle(stop_);
+            stop_ = nullptr;
+        }
+    }
+    bool Started() const { return thread_ != nullptr; }
+    double LongestGapMs() const { return longestGapMs_; }
+    double Answered() const { return answered_; }
+
+private:
+    static DWORD WINAPI Main(void* self) {
+        static_cast<Prober*>(self)->Probe();
+        return 0;
+    }
+    void Probe() {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        do {
+            DWORD_PTR ignored = 0;
+            if (!SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, kStepTimeoutMs,
+                                     &ignored))
+                break;
+            LARGE_INTEGER now;
+            QueryPerformanceCounter(&now);
+            const double gap = static_cast<double>(now.QuadPart - last_.QuadPart) * 1000.0 /
+                               static_cast<double>(frequency.QuadPart);
+            if (gap > longestGapMs_) longestGapMs_ = gap;
+            last_ = now;
+            ++answered_;
+        } while (WaitForSingleObject(stop_, kProbePauseMs) == WAIT_TIMEOUT);
+    }
+
+    HWND window_;
+    HANDLE stop_ = nullptr;
+    HANDLE thread_ = nullptr;
+    LARGE_INTEGER last_{};
+    double longestGapMs_ = 0;
+    double answered_ = 0;
 };
 
 DWORD OwningProcess(HWND window) {
@@ -327,6 +392,8 @@ void TimeInstall(const std::wstring& setup, const std::wstring& folder, Result& 
         Settle(main);
 
         Clock clock;
+        Prober prober(main);
+        if (!prober.Started()) result.Fail("cannot start the probe thread");
         PostMessageW(GetDlgItem(main, kInstallButton), BM_CLICK, 0, 0);
         const std::vector<const wchar_t*> duringWork = {kMainCaption, kPortCaption};
         const HWND port = run.AwaitDialog(kPortCaption, kStepTimeoutMs, duringWork, activated);
@@ -361,6 +428,9 @@ void TimeInstall(const std::wstring& setup, const std::wstring& folder, Result& 
                 if (run.AwaitEnd(kStepTimeoutMs)) result.Number("endedMs", clock.Ms());
             }
         }
+        prober.Stop();
+        result.Number("longestGapMs", prober.LongestGapMs());
+        result.Number("probesAnswered", prober.Answered());
     }
     if (result.Failed()) TerminateProcess(program.hProcess, 1);
     result.Number("exitCode", run.ExitCode());
