@@ -238,11 +238,13 @@ def profile_lines(host_name, facts, profiles):
 
     search = infs["search"]
     lines.append(f"The text search alone, on the {search['texts']} candidate texts in memory: "
-                 f"{search['searches']} searches (one per removal name and candidate), "
+                 f"{search['searches']} counts (one per removal name and candidate), "
                  f"{search['matches']} matches")
     lines += _table(["", "ms"], [
-        ["  as the product counts (CountOccurrencesInFile)", f"{search['productMs']:.1f}"],
-        ["  same counts with std::string::find + boundary walk", f"{search['withFindMs']:.1f}"],
+        [f"  as a run counts: one pass per candidate for all names ({search['passes']} passes)",
+         f"{search['productMs']:.1f}"],
+        ["  same counts, name by name with std::string::find + boundary walk",
+         f"{search['withFindMs']:.1f}"],
         ["  counts agree", "yes" if search["countsAgree"] else "NO"],
     ])
     return lines

@@ -3,7 +3,7 @@
 #include "host/Platform.h"
 #include "package/Staging.h"
 #include "setup/DriverInstallation.h"
-#include "setup/FileTextCache.h"
+#include "setup/CandidateCounts.h"
 #include "setup/Messages.h"
 #include "setup/Removal.h"
 #include "setup/RemovalList.h"
@@ -16,6 +16,7 @@ namespace {
 const char* const kInstalledText = "打印机安装成功!";
 const char* const kInstallErrorCaption = "安装错误";
 const char* const kDriverCacheSuffix = "\\Driver Cache\\i386";
+const char* const kUnexpectedErrorText = "安装出现意外错误，取消安装！";
 }  // namespace
 
 int InstallSequence::VerifyPackageFiles() { return package::VerifyPackageFiles(system_, ui_); }
@@ -29,15 +30,15 @@ int InstallSequence::InstallDriverAndPrinter(int* userNotified) {
 }
 
 void InstallSequence::RemovePreviousInstallations() {
-    // The same staged INF files are searched for every name: read each once while it
-    // stays unchanged.
-    FileTextCache infTexts(system_);
+    // The same staged INF files are searched for every name: one pass over each counts
+    // all the names, and the counts serve while the file stays unchanged.
     const std::vector<std::string>& names = RemovalList();
+    CandidateCounts infCounts(system_, names);
     const int total = static_cast<int>(names.size());
     int lastResult = 1;
     for (int index = 0; index < total; ++index) {
         ui_.ShowProgress(sys::RunStep::Removal, index, total);
-        lastResult = RemovePreviousInstallation(system_, ui_, names[index], infTexts);
+        lastResult = RemovePreviousInstallation(system_, ui_, names[index], infCounts);
     }
     // Only the model's own last removal counts; the others are best effort.
     if (lastResult == 0) ui_.PostQuit();
@@ -73,6 +74,18 @@ void InstallSequence::OnInstall() {
     if (started_) return;
     started_ = true;
 
+    // Whatever a step throws (memory that cannot be had, above all) ends the run as a
+    // failure does, with a word to the user, rather than the program without one.
+    try {
+        Run();
+    } catch (...) {
+        ui_.ShowProgress(sys::RunStep::Finished, 1, 1);
+        ui_.MessageBox(kUnexpectedErrorText, kInfoCaption, sys::kMbIconInformation);
+        ui_.PostQuit();
+    }
+}
+
+void InstallSequence::Run() {
     host::ClassifyHost(system_, ui_);
     RemovePreviousInstallations();
     const bool olderHost = host::CurrentHostClass() == host::HostClass::Older32;

@@ -17,7 +17,8 @@ public:
 
     // Runs once per sequence object: a call while a run is under way (a click that a
     // message box's or the port dialog's loop dispatches) or after it (a click queued
-    // before the run's closing quit) does nothing.
+    // before the run's closing quit) does nothing. Whatever escapes a step is told in a
+    // box and ends the run as a failure does (quit posted).
     void OnInstall();
 
     int VerifyPackageFiles();
@@ -28,6 +29,7 @@ public:
     std::string m_stagingDir;
 
 private:
+    void Run();
     void RemovePreviousInstallations();
     void StageInto(bool haveDirectory, const std::string& directory);
     void TellOutcome(int installed, int userNotified);

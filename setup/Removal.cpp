@@ -1,6 +1,7 @@
 #include "setup/Removal.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "host/Platform.h"
 #include "host/SpoolerQueries.h"
@@ -55,24 +56,24 @@ void UninstallRecordedInf(sys::System& system, sys::UiPort& ui, const std::strin
         UninstallStagedInf(system, ui, infFileName);
 }
 
-// Counts with the text read directly, or through the run's cache when there is one.
-int CountInCandidate(sys::System& system, FileTextCache* infTexts, const std::string& path,
+// Counts with a search of its own, or from the run's counts when there are some.
+int CountInCandidate(sys::System& system, CandidateCounts* infCounts, const std::string& path,
                      const std::string& name) {
-    return infTexts != nullptr ? CountOccurrencesInFile(*infTexts, path, name)
-                               : CountOccurrencesInFile(system, path, name);
+    return infCounts != nullptr ? infCounts->Count(path, name)
+                                : CountOccurrencesInFile(system, path, name);
 }
 
 void UninstallInfsNaming(sys::System& system, sys::UiPort& ui, const std::string& name,
-                         FileTextCache* infTexts) {
+                         CandidateCounts* infCounts) {
     for (int number = 0; number <= kLastScannedInf; ++number) {
         const std::string candidate = "oem" + std::to_string(number) + ".inf";
         const std::string path = kInfDirectory + candidate;
-        if (CountInCandidate(system, infTexts, path, name) > 0 && system.PathFileExists(path))
+        if (CountInCandidate(system, infCounts, path, name) > 0 && system.PathFileExists(path))
             UninstallStagedInf(system, ui, candidate);
     }
 }
 int RemoveFor(sys::System& system, sys::UiPort& ui, const std::string& name,
-              FileTextCache* infTexts) {
+              CandidateCounts* infCounts) {
     if (g_is64BitOs == 0 && g_isWindows7 == 0 && g_isWindows8 == 0) return 1;
 
     const std::string printerName = UpToFirstZero(name);
@@ -92,25 +93,11 @@ int RemoveFor(sys::System& system, sys::UiPort& ui, const std::string& name,
     if (record.opened && record.readOk) {
         UninstallRecordedInf(system, ui, record.bytes);
     } else {
-        UninstallInfsNaming(system, ui, printerName, infTexts);
+        UninstallInfsNaming(system, ui, printerName, infCounts);
     }
     return 1;
 }
 
-int CountInText(const sys::FileRead& file, const std::string& text) {
-    const std::string pattern = UpToFirstZero(text);
-    // An empty text would be found at every position and never move on.
-    if (pattern.empty() || !file.opened || !file.readOk) return 0;
-    const std::string fileText = UpToFirstZero(file.bytes);
-
-    int count = 0;
-    std::size_t at = FindAtCharacterStart(fileText, pattern, 0);
-    while (at != std::string::npos) {
-        ++count;
-        at = FindAtCharacterStart(fileText, pattern, at + pattern.size());
-    }
-    return count;
-}
 }  // namespace
 
 int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::string& name) {
@@ -118,39 +105,15 @@ int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::
 }
 
 int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::string& name,
-                               FileTextCache& infTexts) {
-    return RemoveFor(system, ui, name, &infTexts);
-}
-
-bool IsCodePage936LeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
-
-std::size_t FindAtCharacterStart(const std::string& text, const std::string& pattern,
-                                 std::size_t from) {
-    // Byte matches in order, each kept only when the character walk lands on it; the
-    // walk resumes where it stopped, so the whole search stays linear in the text.
-    std::size_t characterStart = from;
-    for (std::size_t match = text.find(pattern, from); match != std::string::npos;
-         match = text.find(pattern, match + 1)) {
-        while (characterStart < match) {
-            // A lead byte as the very last byte stands alone.
-            const bool doubleByte =
-                IsCodePage936LeadByte(static_cast<unsigned char>(text[characterStart])) &&
-                characterStart + 1 < text.size();
-            characterStart += doubleByte ? 2 : 1;
-        }
-        if (characterStart == match) return match;
-    }
-    return std::string::npos;
+                               CandidateCounts& infCounts) {
+    return RemoveFor(system, ui, name, &infCounts);
 }
 
 int CountOccurrencesInFile(sys::System& system, std::string path, std::string text) {
-    if (UpToFirstZero(text).empty()) return 0;
-    return CountInText(system.ReadFile(path, 0), text);
-}
-
-int CountOccurrencesInFile(FileTextCache& files, std::string path, std::string text) {
-    if (UpToFirstZero(text).empty()) return 0;
-    return CountInText(files.ReadWhole(path), text);
+    const std::string name = UpToFirstZero(text);
+    if (name.empty()) return 0;
+    std::vector<int> counts;
+    return CountNamesInFile(system, path, NameSearch({name}), counts) ? counts[0] : 0;
 }
 
 }  // namespace setup

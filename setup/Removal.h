@@ -2,10 +2,9 @@
 // Removal of what earlier installations of a printer name left behind: its print queue,
 // its printer driver and the INF file staged for it.
 
-#include <cstddef>
 #include <string>
 
-#include "setup/FileTextCache.h"
+#include "setup/CandidateCounts.h"
 #include "sys/UiPort.h"
 #include "sys/System.h"
 
@@ -18,25 +17,15 @@ namespace setup {
 // Returns 0 only when a deletion command could not be started (the user has been told);
 // a failed INF uninstall is told to the user and still returns 1.
 int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::string& name);
-// The same, with the scan's INF texts read through a cache that the caller keeps across
-// the names of one run.
+// The same, with the scan's counts taken from those that the caller keeps across the
+// names of one run.
 int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::string& name,
-                               FileTextCache& infTexts);
+                               CandidateCounts& infCounts);
 
 // Non-overlapping, case-sensitive occurrences of text (up to its first zero byte) in the
 // file's text (its bytes up to the first zero byte), each starting on a character
-// boundary. 0 when the file cannot be opened or read, and for an empty text.
+// boundary. 0 when the file cannot be opened or read, and for an empty text. The file is
+// searched in pieces, so its size does not matter.
 int CountOccurrencesInFile(sys::System& system, std::string path, std::string text);
-int CountOccurrencesInFile(FileTextCache& files, std::string path, std::string text);
-
-// Whether the byte starts a double-byte character in code page 936. Every text the
-// installer searches is in that code page, the ANSI code page it runs under.
-bool IsCodePage936LeadByte(unsigned char byte);
-
-// The first index at or after from where pattern starts on a character boundary of
-// text, walking code page 936 characters from from as from a string's start;
-// std::string::npos when there is none.
-std::size_t FindAtCharacterStart(const std::string& text, const std::string& pattern,
-                                 std::size_t from);
 
 }  // namespace setup

@@ -4,7 +4,9 @@
 // against an in-memory fake. Text is ANSI (code page 936) in std::string; DWORDs are
 // uint32_t. Each method stands for the Win32 call it is named after.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,13 +43,26 @@ struct FileRead {
     std::string bytes;       // what was read, at most the requested count
 };
 
+// What one pass over a file gave: CreateFileA + ReadFile in pieces.
+struct FileScan {
+    bool opened = false;  // the file could be opened for reading
+    bool readOk = false;  // every read succeeded up to the end or to where the pass stopped
+};
+
+// Takes the next piece of a file; answers false when it needs no more.
+using ChunkConsumer = std::function<bool(const char* bytes, std::size_t count)>;
+
 // What tells one version of a file from another without reading it:
-// GetFileAttributesExA's size and last write time.
+// GetFileAttributesExA's size, last write time and creation time. A copy keeps its
+// source's write time, so a file replaced by a copy of the same size differs only in
+// its creation time.
 struct FileStamp {
     uint64_t size = 0;
     uint64_t lastWriteTime = 0;
+    uint64_t creationTime = 0;
     bool operator==(const FileStamp& other) const {
-        return size == other.size && lastWriteTime == other.lastWriteTime;
+        return size == other.size && lastWriteTime == other.lastWriteTime &&
+               creationTime == other.creationTime;
     }
 };
 
@@ -90,9 +105,16 @@ public:
     virtual bool SetFileAttributes(const std::string& path, uint32_t attributes) = 0;
     // GetFileAttributesExA of a file (not a directory); false when there is none.
     virtual bool GetFileStamp(const std::string& path, FileStamp& stamp) = 0;
-    // Opens an existing file for reading, not shared, and reads at most maxBytes from
-    // its start; maxBytes 0 reads the whole file.
+    // Opens an existing file for reading, not shared, and reads at most maxBytes (at
+    // least 1) from its start.
     virtual FileRead ReadFile(const std::string& path, uint32_t maxBytes) = 0;
+    // Opens an existing file for reading, not shared, and hands its bytes from the start
+    // to consume in pieces of at most chunkBytes (at least 1), until the file's end, a
+    // failed read, or consume answering false. Holds one piece at a time, whatever the
+    // file's size. Throws std::bad_alloc when the piece's buffer cannot be had; whatever
+    // consume throws passes on. The file is closed on every way out.
+    virtual FileScan ScanFile(const std::string& path, uint32_t chunkBytes,
+                              const ChunkConsumer& consume) = 0;
     // CreateFileA(GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL),
     // WriteFile of the bytes, CloseHandle. False when the file could not be opened.
     virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;

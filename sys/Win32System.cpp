@@ -116,6 +116,17 @@ StartedProcess StartProcess(const std::string& applicationName,
     return process;
 }
 
+uint64_t FileTime64(const FILETIME& time) {
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// Opens an existing file for reading without sharing it: nobody else may open it while
+// it is read.
+HANDLE OpenForReading(const std::string& path) {
+    return ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace
 
 // --- system information
@@ -216,35 +227,19 @@ bool Win32System::GetFileStamp(const std::string& path, FileStamp& stamp) {
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
     stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    stamp.lastWriteTime = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                          data.ftLastWriteTime.dwLowDateTime;
+    stamp.lastWriteTime = FileTime64(data.ftLastWriteTime);
+    stamp.creationTime = FileTime64(data.ftCreationTime);
     return true;
 }
 
 FileRead Win32System::ReadFile(const std::string& path, uint32_t maxBytes) {
     LastErrorKeeper keeper;
     FileRead result;
-    // Share mode 0: nobody else may open the file while it is read.
-    const ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const ScopedHandle file(OpenForReading(path));
     if (!file.IsValid()) return result;
     result.opened = true;
-
-    // The whole 64-bit size: a file of 4 GiB and more must not pass for its low part.
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.Get(), &size)) {
-        keeper.Capture();
-        return result;
-    }
-    const auto fileSize = static_cast<uint64_t>(size.QuadPart);
-    const uint64_t wanted = maxBytes == 0 ? fileSize : std::min<uint64_t>(fileSize, maxBytes);
-    if (wanted > kMaxFileRead) {
-        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        keeper.Capture();
-        return result;
-    }
     try {
-        result.bytes.resize(static_cast<size_t>(wanted));
+        result.bytes.resize(maxBytes);
     } catch (const std::bad_alloc&) {
         ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         keeper.Capture();
@@ -252,10 +247,32 @@ FileRead Win32System::ReadFile(const std::string& path, uint32_t maxBytes) {
     }
 
     DWORD bytesRead = 0;
-    result.readOk = ::ReadFile(file.Get(), result.bytes.data(), static_cast<DWORD>(wanted),
-                               &bytesRead, nullptr) != FALSE;
+    result.readOk = ::ReadFile(file.Get(), result.bytes.data(), maxBytes, &bytesRead,
+                               nullptr) != FALSE;
     keeper.Capture();
     result.bytes.resize(result.readOk ? bytesRead : 0);
+    return result;
+}
+
+FileScan Win32System::ScanFile(const std::string& path, uint32_t chunkBytes,
+                               const ChunkConsumer& consume) {
+    LastErrorKeeper keeper;
+    FileScan result;
+    const ScopedHandle file(OpenForReading(path));
+    if (!file.IsValid()) return result;
+    result.opened = true;
+    std::vector<char> chunk(chunkBytes);
+    for (;;) {
+        DWORD bytesRead = 0;
+        if (!::ReadFile(file.Get(), chunk.data(), chunkBytes, &bytesRead, nullptr)) {
+            keeper.Capture();
+            return result;
+        }
+        // A disk file reads short only at its end.
+        if (bytesRead == 0 || !consume(chunk.data(), bytesRead) || bytesRead < chunkBytes)
+            break;
+    }
+    result.readOk = true;
     return result;
 }
 

@@ -33,8 +33,9 @@ public:
     uint32_t GetFileAttributes(const std::string& path) override;
     bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
     bool GetFileStamp(const std::string& path, FileStamp& stamp) override;
-    // A read that would need more than kMaxFileRead bytes is refused as a failed read.
     FileRead ReadFile(const std::string& path, uint32_t maxBytes) override;
+    FileScan ScanFile(const std::string& path, uint32_t chunkBytes,
+                      const ChunkConsumer& consume) override;
     bool WriteFile(const std::string& path, const std::string& bytes) override;
     std::string GetFullPathName(const std::string& path) override;
     bool GetWindowsDirectory(std::string& directory) override;
@@ -59,10 +60,6 @@ public:
     // DiInstallDriverA exists from Windows Vista on and is looked up at run time; where
     // it is missing the call fails with ERROR_PROC_NOT_FOUND.
     bool DiInstallDriver(const std::string& fullInfPath) override;
-
-    // The files read are INF and record files of a few KiB; a 32-bit process cannot count
-    // on a much larger block of memory.
-    static constexpr uint64_t kMaxFileRead = 256u * 1024u * 1024u;
 };
 
 }  // namespace sys

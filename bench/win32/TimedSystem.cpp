@@ -1,5 +1,7 @@
 #include "TimedSystem.h"
 
+#include <algorithm>
+
 #include "sys/WindowsApi.h"
 
 namespace bench {
@@ -71,17 +73,25 @@ bool TimedSystem::GetFileStamp(const std::string& path, sys::FileStamp& stamp) {
     return Timed("GetFileStamp", [&] { return inner_.GetFileStamp(path, stamp); });
 }
 sys::FileRead TimedSystem::ReadFile(const std::string& path, uint32_t maxBytes) {
-    if (files_ != nullptr && maxBytes == 0) {
-        return Timed("ReadFile (from memory)", [&] {
-            sys::FileRead read;
+    return Timed("ReadFile", [&] { return inner_.ReadFile(path, maxBytes); });
+}
+sys::FileScan TimedSystem::ScanFile(const std::string& path, uint32_t chunkBytes,
+                                    const sys::ChunkConsumer& consume) {
+    if (files_ != nullptr) {
+        return Timed("ScanFile (from memory)", [&] {
+            sys::FileScan scan;
             const auto file = files_->find(path);
-            if (file == files_->end()) return read;
-            read.opened = read.readOk = true;
-            read.bytes = file->second;
-            return read;
+            if (file == files_->end()) return scan;
+            scan.opened = scan.readOk = true;
+            const std::string& bytes = file->second;
+            for (size_t at = 0; at < bytes.size(); at += chunkBytes) {
+                if (!consume(bytes.data() + at, std::min<size_t>(chunkBytes, bytes.size() - at)))
+                    break;
+            }
+            return scan;
         });
     }
-    return Timed("ReadFile", [&] { return inner_.ReadFile(path, maxBytes); });
+    return Timed("ScanFile", [&] { return inner_.ScanFile(path, chunkBytes, consume); });
 }
 bool TimedSystem::WriteFile(const std::string& path, const std::string& bytes) {
     return Timed("WriteFile", [&] { return inner_.WriteFile(path, bytes); });

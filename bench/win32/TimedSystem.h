@@ -26,9 +26,9 @@ public:
     const std::map<std::string, CallTotal>& Totals() const { return totals_; }
     void ClearTotals() { totals_.clear(); }
     double TotalMs() const;
-    // While set, ReadFile(path, 0) of a path in the map answers its bytes without asking
-    // the system; other paths read as files that cannot be opened.
-    void ServeWholeReadsFrom(const std::map<std::string, std::string>* files) { files_ = files; }
+    // While set, ScanFile of a path in the map hands over its bytes without asking the
+    // system; other paths scan as files that cannot be opened.
+    void ServeScansFrom(const std::map<std::string, std::string>* files) { files_ = files; }
 
     bool HasProcAddress(const std::string& module, const std::string& procName) override;
     bool IsWow64Process(int32_t& result) override;
@@ -48,6 +48,8 @@ public:
     bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
     bool GetFileStamp(const std::string& path, sys::FileStamp& stamp) override;
     sys::FileRead ReadFile(const std::string& path, uint32_t maxBytes) override;
+    sys::FileScan ScanFile(const std::string& path, uint32_t chunkBytes,
+                           const sys::ChunkConsumer& consume) override;
     bool WriteFile(const std::string& path, const std::string& bytes) override;
     std::string GetFullPathName(const std::string& path) override;
     bool GetWindowsDirectory(std::string& directory) override;

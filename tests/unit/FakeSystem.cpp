@@ -70,7 +70,8 @@ void FakeSystem::AddFile(const std::string& path, const std::string& bytes,
                          uint32_t attributes) {
     std::string key = Key(path);
     AddDirectory(key.substr(0, key.rfind('\\')));
-    files_[key] = File{bytes, attributes, ++writes_};
+    ++writes_;
+    files_[key] = File{bytes, attributes, writes_, writes_};
 }
 
 bool FakeSystem::FileExists(const std::string& path) const { return files_.count(Key(path)) != 0; }
@@ -86,6 +87,13 @@ uint32_t FakeSystem::FileAttributes(const std::string& path) const {
     return it == files_.end() ? sys::kInvalidFileAttributes : it->second.attributes;
 }
 void FakeSystem::RemoveFile(const std::string& path) { files_.erase(Key(path)); }
+uint64_t FakeSystem::LastWriteTime(const std::string& path) const {
+    auto it = files_.find(Key(path));
+    return it == files_.end() ? 0 : it->second.version;
+}
+void FakeSystem::SetLastWriteTime(const std::string& path, uint64_t time) {
+    files_.at(Key(path)).version = time;
+}
 
 std::vector<std::string> FakeSystem::CallsStartingWith(const std::string& prefix) const {
     std::vector<std::string> result;
@@ -103,6 +111,7 @@ bool FakeSystem::Injected(const char* method) {
     if (failMethod != method) return false;
     const int occurrence = occurrences_[method]++;
     if (failOccurrence != -1 && occurrence != failOccurrence) return false;
+    if (failThrows) std::rethrow_exception(failThrows);
     lastError = kInjectedError;
     return true;
 }
@@ -236,26 +245,50 @@ bool FakeSystem::GetFileStamp(const std::string& path, sys::FileStamp& stamp) {
     if (it == files_.end()) return Fail(sys::kErrorFileNotFound);
     stamp.size = it->second.bytes.size();
     stamp.lastWriteTime = it->second.version;
+    stamp.creationTime = it->second.created;
     return true;
+}
+
+const std::string* FakeSystem::BytesToRead(const std::string& path, bool& opened) {
+    std::string key = Key(path);
+    auto it = files_.find(key);
+    if (it == files_.end()) {
+        lastError = directories_.count(key) ? kErrorAccessDenied : sys::kErrorFileNotFound;
+        return nullptr;
+    }
+    opened = true;
+    if (failReadOf.count(path) || failReadOf.count(key)) {
+        lastError = 23;  // ERROR_CRC
+        return nullptr;
+    }
+    return &it->second.bytes;
 }
 
 sys::FileRead FakeSystem::ReadFile(const std::string& path, uint32_t maxBytes) {
     calls.push_back("ReadFile " + path);
     sys::FileRead result;
     if (Injected("ReadFile")) return result;
-    std::string key = Key(path);
-    auto it = files_.find(key);
-    if (it == files_.end()) {
-        lastError = directories_.count(key) ? kErrorAccessDenied : sys::kErrorFileNotFound;
-        return result;
-    }
-    result.opened = true;
-    if (failReadOf.count(path) || failReadOf.count(key)) {
-        lastError = 23;  // ERROR_CRC
-        return result;
+    const std::string* bytes = BytesToRead(path, result.opened);
+    if (bytes == nullptr) return result;
+    result.readOk = true;
+    result.bytes = bytes->substr(0, maxBytes);
+    return result;
+}
+
+sys::FileScan FakeSystem::ScanFile(const std::string& path, uint32_t chunkBytes,
+                                   const sys::ChunkConsumer& consume) {
+    calls.push_back("ScanFile " + path);
+    sys::FileScan result;
+    if (Injected("ScanFile")) return result;
+    const std::string* held = BytesToRead(path, result.opened);
+    if (held == nullptr) return result;
+    // What the file held when it was opened, even if consume changes the files.
+    const std::string bytes = *held;
+    for (std::size_t at = 0; at < bytes.size(); at += chunkBytes) {
+        if (!consume(bytes.data() + at, std::min<std::size_t>(chunkBytes, bytes.size() - at)))
+            break;
     }
     result.readOk = true;
-    result.bytes = maxBytes == 0 ? it->second.bytes : it->second.bytes.substr(0, maxBytes);
     return result;
 }
 
@@ -266,7 +299,8 @@ bool FakeSystem::WriteFile(const std::string& path, const std::string& bytes) {
     if (!ParentExists(key)) return Fail(kErrorPathNotFound);
     auto it = files_.find(key);
     if (it == files_.end()) {
-        files_[key] = File{bytes, sys::kFileAttributeNormal, ++writes_};
+        ++writes_;
+        files_[key] = File{bytes, sys::kFileAttributeNormal, writes_, writes_};
     } else {
         // OPEN_ALWAYS keeps what lies beyond the bytes written.
         it->second.bytes.replace(0, std::min(bytes.size(), it->second.bytes.size()), bytes);

@@ -3,6 +3,7 @@
 // attributes, spooler lists, a process table that records command lines, set-up API
 // results and the thread's last-error code. Every call is logged in order.
 
+#include <exception>
 #include <functional>
 #include <map>
 #include <set>
@@ -70,6 +71,9 @@ public:
     std::string FileBytes(const std::string& path) const;
     uint32_t FileAttributes(const std::string& path) const;
     void RemoveFile(const std::string& path);
+    // The file's last write time, which a test may set (a copy keeps its source's).
+    uint64_t LastWriteTime(const std::string& path) const;
+    void SetLastWriteTime(const std::string& path, uint64_t time);
     std::set<std::string> failCopyTo;        // targets whose copy fails
     uint32_t failCopyError = 5;              // ERROR_ACCESS_DENIED
     std::set<std::string> failReadOf;        // files that open but fail to read
@@ -80,6 +84,8 @@ public:
     // (counted from 0), or at every call when failOccurrence is -1.
     std::string failMethod;
     int failOccurrence = -1;
+    // When set, the injected failure is this exception, thrown by the method.
+    std::exception_ptr failThrows;
     static constexpr uint32_t kInjectedError = 1117;  // ERROR_IO_DEVICE
 
     // --- what happened
@@ -112,6 +118,8 @@ public:
     bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
     bool GetFileStamp(const std::string& path, sys::FileStamp& stamp) override;
     sys::FileRead ReadFile(const std::string& path, uint32_t maxBytes) override;
+    sys::FileScan ScanFile(const std::string& path, uint32_t chunkBytes,
+                           const sys::ChunkConsumer& consume) override;
     bool WriteFile(const std::string& path, const std::string& bytes) override;
     std::string GetFullPathName(const std::string& path) override;
     bool GetWindowsDirectory(std::string& directory) override;
@@ -140,6 +148,7 @@ private:
         std::string bytes;
         uint32_t attributes;
         uint64_t version = 0;  // stands for the last write time: bumped by every write
+        uint64_t created = 0;  // creation time: set when the file is made
     };
     uint64_t writes_ = 0;
     std::map<std::string, File> files_;
@@ -148,6 +157,9 @@ private:
     bool Injected(const char* method);
     std::map<std::string, int> occurrences_;
     bool ParentExists(const std::string& key) const;
+    // The bytes a read of the file gets; null, with the last error set, when it does not
+    // open (opened stays false) or cannot be read.
+    const std::string* BytesToRead(const std::string& path, bool& opened);
     bool StartProcess(const std::string& applicationName, const std::string& commandLine,
                       bool waited);
 };

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <exception>
+#include <new>
 #include <string>
 
+#include "setup/NameSearch.h"
 #include "setup/Removal.h"
 #include "tests/unit/FakeSystem.h"
 
@@ -43,6 +46,14 @@ TEST(CountOccurrencesInFile, CountsByTable) {
         {"0xFF is a single byte", "\xFFRT450", "RT450", 1},
         {"lead byte as the last byte", "RT450\xB8", "RT450", 1},
         {"text longer than the file", "RT45", "RT450", 0},
+        // After an occurrence the walk goes on right behind it as at a character's
+        // start, even where the walk from the file's start is inside a character.
+        {"walk resumes inside a character", "A\x81" "A\x81", "A\x81", 2},
+        {"lead bytes one after the other", "\x81\x81\x81", "\x81", 3},
+        {"resumed walk swallows a later start", "Q\x81\x81Q\x81", "Q\x81", 1},
+        {"walks meet again behind a single byte", "Q\x81" "AQ\x81", "Q\x81", 2},
+        {"a text of many pieces", std::string(200000, 'x') + "RT450" + std::string(70000, 'y') +
+             "RT450", "RT450", 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -55,8 +66,8 @@ TEST(CountOccurrencesInFile, CountsByTable) {
 TEST(CountOccurrencesInFile, MissingFileCountsZero) {
     fake::FakeSystem system;
     EXPECT_EQ(setup::CountOccurrencesInFile(system, kPath, "RT450"), 0);
-    EXPECT_EQ(system.CallsStartingWith("ReadFile"),
-              (std::vector<std::string>{"ReadFile " + kPath}));
+    EXPECT_EQ(system.CallsStartingWith("ScanFile"),
+              (std::vector<std::string>{"ScanFile " + kPath}));
 }
 
 TEST(CountOccurrencesInFile, DirectoryCountsZero) {
@@ -68,6 +79,14 @@ TEST(CountOccurrencesInFile, ReadErrorCountsZero) {
     fake::FakeSystem system;
     system.AddFile(kPath, "RT450");
     system.failReadOf.insert(kPath);
+    EXPECT_EQ(setup::CountOccurrencesInFile(system, kPath, "RT450"), 0);
+}
+
+TEST(CountOccurrencesInFile, MemoryThatCannotBeHadCountsZero) {
+    fake::FakeSystem system;
+    system.AddFile(kPath, "RT450");
+    system.failMethod = "ScanFile";
+    system.failThrows = std::make_exception_ptr(std::bad_alloc());
     EXPECT_EQ(setup::CountOccurrencesInFile(system, kPath, "RT450"), 0);
 }
 
@@ -88,33 +107,6 @@ TEST(CodePage936, LeadBytesAre0x81To0xFE) {
     for (const auto& [byte, lead] : cases) {
         SCOPED_TRACE(byte);
         EXPECT_EQ(setup::IsCodePage936LeadByte(static_cast<unsigned char>(byte)), lead);
-    }
-}
-
-TEST(CodePage936, FindWalksCharactersFromTheStartGiven) {
-    // Columns: text, pattern, start, index found (npos for none).
-    struct FindCase {
-        std::string text;
-        std::string pattern;
-        std::size_t from;
-        std::size_t expected;
-    };
-    const std::size_t none = std::string::npos;
-    const FindCase cases[] = {
-        {"abcabc", "abc", 0, 0},
-        {"abcabc", "abc", 1, 3},
-        {"abcabc", "abc", 4, none},
-        {"abc", "abc", 3, none},
-        {"abc", "abc", 7, none},
-        {"\x81" "AB", "AB", 0, none},
-        // A start inside a character is taken as a character's start.
-        {"\x81" "AB", "AB", 1, 1},
-        {"\xB8\xB1\xB1\xBE", "\xB1\xBE", 0, 2},
-        {"\xB8\xB1\xBE" "A", "\xB1\xBE", 0, none},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text + " from " + std::to_string(c.from));
-        EXPECT_EQ(setup::FindAtCharacterStart(c.text, c.pattern, c.from), c.expected);
     }
 }
 

@@ -29,7 +29,7 @@ std::string InfPath(const std::string& name) { return "c:\\windows\\inf\\" + nam
 
 Lines ScanReads() {
     Lines reads;
-    for (int n = 0; n <= 99; ++n) reads.push_back("ReadFile " + InfPath(Inf(n)));
+    for (int n = 0; n <= 99; ++n) reads.push_back("ScanFile " + InfPath(Inf(n)));
     return reads;
 }
 
@@ -100,7 +100,7 @@ TEST_F(RemovePreviousInstallationTest, AnyOneFlagOpensTheGate) {
         EXPECT_EQ(Remove(), 1);
         EXPECT_EQ(CommandLines(), Lines{kDeletePrinterRt450});
         EXPECT_EQ(system.uninstalled, Lines{});
-        EXPECT_EQ(system.CallsStartingWith("ReadFile c:\\windows\\inf\\oem"), ScanReads());
+        EXPECT_EQ(system.CallsStartingWith("ScanFile c:\\windows\\inf\\oem"), ScanReads());
     }
 }
 
@@ -180,6 +180,7 @@ TEST_F(RemovePreviousInstallationTest, CommandThatCannotStartEndsTheName) {
         EXPECT_EQ(Remove(), 0);
         EXPECT_EQ(StepCalls(), c.steps);
         EXPECT_TRUE(system.CallsStartingWith("ReadFile").empty());
+        EXPECT_TRUE(system.CallsStartingWith("ScanFile").empty());
         EXPECT_TRUE(system.CallsStartingWith("PathFileExists").empty());
         EXPECT_TRUE(system.uninstalled.empty());
         ASSERT_EQ(ui.boxes.size(), 1u);
@@ -249,7 +250,7 @@ TEST_F(RemovePreviousInstallationTest, FailedRecordedUninstallAsksForAdministrat
     EXPECT_TRUE(ui.boxes[0].afx);
     EXPECT_EQ(ui.boxes[0].text, kRunAsAdministrator);
     EXPECT_EQ(ui.boxes[0].type, sys::kMbOk);
-    EXPECT_TRUE(system.CallsStartingWith("ReadFile c:\\windows\\inf\\oem").empty());
+    EXPECT_TRUE(system.CallsStartingWith("ScanFile c:\\windows\\inf\\oem").empty());
 }
 
 TEST_F(RemovePreviousInstallationTest, UnreadableRecordFallsBackToTheScan) {
@@ -258,7 +259,7 @@ TEST_F(RemovePreviousInstallationTest, UnreadableRecordFallsBackToTheScan) {
     system.AddFile(InfPath("oem12.inf"), "nothing of ours");
     system.AddFile(InfPath("oem5.inf"), "RT450");
     EXPECT_EQ(Remove(), 1);
-    EXPECT_EQ(system.CallsStartingWith("ReadFile c:\\windows\\inf\\oem"), ScanReads());
+    EXPECT_EQ(system.CallsStartingWith("ScanFile c:\\windows\\inf\\oem"), ScanReads());
     EXPECT_EQ(system.uninstalled, Lines{"oem5.inf"});
     EXPECT_TRUE(ui.boxes.empty());
 }
@@ -270,7 +271,7 @@ TEST_F(RemovePreviousInstallationTest, ScanLooksAtOem0ToOem99) {
     system.AddFile(InfPath(Inf(99)), "RT450");
     system.AddFile(InfPath(Inf(100)), "RT450");
     EXPECT_EQ(Remove(), 1);
-    EXPECT_EQ(system.CallsStartingWith("ReadFile c:\\windows\\inf\\oem"), ScanReads());
+    EXPECT_EQ(system.CallsStartingWith("ScanFile c:\\windows\\inf\\oem"), ScanReads());
     EXPECT_EQ(system.uninstalled, (Lines{Inf(0), Inf(99)}));
     EXPECT_TRUE(system.FileExists(InfPath(Inf(100))));
 }
@@ -302,7 +303,7 @@ TEST_F(RemovePreviousInstallationTest, FailedScanUninstallIsToldAndTheScanGoesOn
         EXPECT_TRUE(box.afx);
         EXPECT_EQ(box.type, sys::kMbOk);
     }
-    EXPECT_EQ(system.CallsStartingWith("ReadFile c:\\windows\\inf\\oem"), ScanReads());
+    EXPECT_EQ(system.CallsStartingWith("ScanFile c:\\windows\\inf\\oem"), ScanReads());
 }
 
 TEST_F(RemovePreviousInstallationTest, UnreadableCandidateIsPassedOver) {
@@ -334,7 +335,7 @@ TEST_F(RemovePreviousInstallationTest, SlashNameFindsItsRecord) {
     system.AddFile(InfPath("oem9.inf"), "VX410P/420");
     EXPECT_EQ(Remove("VX410P/420"), 1);
     EXPECT_EQ(system.uninstalled, Lines{"oem9.inf"});
-    EXPECT_TRUE(system.CallsStartingWith("ReadFile c:\\windows\\inf\\oem").empty());
+    EXPECT_TRUE(system.CallsStartingWith("ScanFile c:\\windows\\inf\\oem").empty());
 }
 
 TEST_F(RemovePreviousInstallationTest, LongNameIsComposedWhole) {
@@ -358,6 +359,7 @@ TEST_F(RemovePreviousInstallationTest, CommandLineTheSystemRefusesIsTold) {
     EXPECT_EQ(Remove(name), 0);
     EXPECT_EQ(ui.Texts(), Lines{kProcessStartFailed});
     EXPECT_TRUE(system.CallsStartingWith("ReadFile").empty());
+    EXPECT_TRUE(system.CallsStartingWith("ScanFile").empty());
 }
 
 }  // namespace
