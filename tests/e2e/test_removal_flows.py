@@ -295,3 +295,45 @@ class UnstartableCommand(RemovalCase):
                           (INFO_CAPTION, INSTALLED_TEXT, "information", *owned)],
                          "dialogs: (caption, text, icon, owner, closed by)")
         self.check_equal(host.commands(), [], "printer-setup commands started")
+
+
+# Eight staged INF files of 200 MB each: a run that held one of them whole, let alone
+# all, would run out of a 32-bit process's memory. Seven are one file under seven names
+# (hard links, to spare the disk); the eighth names a removed printer only in its last
+# line, so the run must search every byte of it to find it.
+LARGE_INF_BYTES = 200 * 1024 * 1024
+LARGE_INFS = [f"oem{n}.inf" for n in range(10, 17)]
+LARGE_NAMING_INF = "oem17.inf"
+LARGE_INF_BLOCK = inf_text(
+    "[Strings]", 'TEXT1="打印首选项"', 'DISK="Contoso 安装磁盘"',
+    r'HKLM,"SOFTWARE\Contoso\Laser","Version",0x00000000,"2.4"', "; 彩色激光打印机")
+
+
+def write_large_inf(path, last_line=b""):
+    """A file of LARGE_INF_BYTES of INF text without zero bytes, then last_line."""
+    blocks = (LARGE_INF_BYTES - len(last_line)) // len(LARGE_INF_BLOCK)
+    piece = LARGE_INF_BLOCK * 4096
+    with open(path, "wb") as file:
+        for _ in range(blocks // 4096):
+            file.write(piece)
+        file.write(LARGE_INF_BLOCK * (blocks % 4096))
+        file.write(b"=" * (LARGE_INF_BYTES - len(last_line) - blocks * len(LARGE_INF_BLOCK)))
+        file.write(last_line)
+
+
+class LargeStagedInfs(RemovalCase):
+    def test_run_with_very_large_infs_ends_as_usual(self):
+        host = self.open_arranged_host("win7-32")
+        inf_dir = host.path(INF_DIR)
+        write_large_inf(inf_dir / LARGE_INFS[0])
+        for name in LARGE_INFS[1:]:
+            (inf_dir / name).hardlink_to(inf_dir / LARGE_INFS[0])
+        write_large_inf(inf_dir / LARGE_NAMING_INF, inf_text("; VX410P/420"))
+
+        run = self.install(host)
+        self.check_equal(run.uninstalled, [(LARGE_NAMING_INF, SUOI_FORCEDELETE)],
+                         "INF uninstalls")
+        self.check_equal({name: (inf_dir / name).stat().st_size
+                          for name in LARGE_INFS if (inf_dir / name).is_file()},
+                         {name: LARGE_INF_BYTES for name in LARGE_INFS},
+                         "large INF files that name no removed printer, after the run")

@@ -60,21 +60,21 @@ public:
 
 void RequireOnlyKnownFilesRead(const RecordingSystem& system, bool recordReadable) {
     const std::vector<std::string> reads = system.CallsStartingWith("ReadFile ");
-    fuzz::Require(!reads.empty() && reads.front() == "ReadFile " + kRecordPath,
-                  "the record file is read first");
+    fuzz::Require(reads == std::vector<std::string>{"ReadFile " + kRecordPath},
+                  "the record file is read, once, and no other file is read so");
     static const std::set<std::string> scannable = [] {
         std::set<std::string> lines;
         for (int number = 0; number <= kLastScannedInf; ++number)
-            lines.insert("ReadFile " + kInfDirectory + InfName(number));
+            lines.insert("ScanFile " + kInfDirectory + InfName(number));
         return lines;
     }();
+    const std::vector<std::string> scans = system.CallsStartingWith("ScanFile ");
     std::set<std::string> scanned;
-    for (std::size_t i = 1; i < reads.size(); ++i) {
-        fuzz::Require(scannable.count(reads[i]) == 1,
-                      "only oem0.inf..oem99.inf are read besides the record");
-        fuzz::Require(scanned.insert(reads[i]).second, "each INF file is read once");
+    for (const auto& scan : scans) {
+        fuzz::Require(scannable.count(scan) == 1, "only oem0.inf..oem99.inf are searched");
+        fuzz::Require(scanned.insert(scan).second, "each INF file is searched once");
     }
-    fuzz::Require(!recordReadable || reads.size() == 1, "a readable record ends the reading");
+    fuzz::Require(!recordReadable || scans.empty(), "a readable record ends the reading");
 }
 
 void RequireRecordedNameUninstalled(const RecordingSystem& system, const std::string& record,
