@@ -10,9 +10,10 @@ Each run works a fresh copy of the host's prefix (the end-to-end tests' recipe a
 cache) with the recording rundll32 installed, so the printer-setup commands do
 nothing: the user clicks the install button, ticks the parallel port, confirms, and
 presses OK on the closing box. Each host is run with the INF directory as Wine leaves
-it, and with 100 staged INF files of other printers in it. A profile on the 64-bit host
+it, with 100 staged INF files of other printers in it, and (where the removal searches
+them) with eight staged INF files of 200 MB each. A profile on the 64-bit host
 then shows where the time goes: the installer's own install sequence with every system
-call timed, the calls of one whole-file read, and the text search alone. The tables go
+call timed, the calls of one pass over a file, and the text search alone. The tables go
 to stdout and to <work>/bench-results.txt (and .json). Environment: BENCH_DISPLAYS (X
 display numbers the bench may use; default "94 95 96 97 98 99")."""
 
@@ -86,6 +87,7 @@ class Bench:
         self.stand_in = args.build_root / "win32" / "tests" / "e2e" / RUNDLL32_STAND_IN
         self.pristine = {}
         self.runs = 0
+        self.removal_names = []
 
     # --- prefixes
     def prefix(self, host_name):
@@ -98,9 +100,10 @@ class Bench:
             self.pristine[host_name] = path
         return self.pristine[host_name]
 
-    def open_copy(self, host_name, label, inf_files):
+    def open_copy(self, host_name, label, inf_files, large_infs=False):
         """A fresh prefix copy with the shipping folder, the bench's programs and the
-        recording rundll32, and the given INF files; its server running."""
+        recording rundll32, the given INF files and, if asked, the very large ones; its
+        server running."""
         host = HOSTS[host_name]
         self.runs += 1
         copy = self.args.work / "copies" / f"{self.runs:02d}-{host_name}-{label}"
@@ -122,6 +125,8 @@ class Bench:
             raise RuntimeError(f"the pristine prefix of {host_name} holds {already}")
         for name, data in inf_files.items():
             (inf_dir / name).write_bytes(data)
+        if large_infs:
+            oem_infs.write_large_inf_files(inf_dir, self.removal_names)
         session.start_server()
         return session
 
@@ -158,9 +163,9 @@ class Bench:
         finally:
             self.close_copy(session)
 
-    def install_run(self, host_name, with_infs, inf_files):
-        label = "infs" if with_infs else "plain"
-        session = self.open_copy(host_name, label, inf_files if with_infs else {})
+    def install_run(self, host_name, config, inf_files):
+        session = self.open_copy(host_name, config, inf_files if config == "infs" else {},
+                                 large_infs=config == "large")
         try:
             # Brings up Wine's services, which the first program of a prefix starts,
             # before anything is timed.
@@ -183,7 +188,7 @@ class Bench:
         if not any('"LPT1:"' in line for line in command_lines):
             problems.append(f"no printer command for LPT1: among {command_lines}")
         return {
-            "host": host_name, "infs": with_infs, "problems": problems,
+            "host": host_name, "config": config, "problems": problems,
             "times": result, "commands": len(command_lines),
             "peak_kib": watch.peak_kib, "peak_anon_kib": watch.peak_anon_kib,
             "cpu_ms": watch.cpu_ms, "machine_busy": watch.machine_busy,
@@ -248,14 +253,15 @@ def main(argv=None):
         bench = Bench(args, display.name, bins)
         facts = bench.facts()
         names = [bytes.fromhex(n) for n in facts["removalNames"]]
+        bench.removal_names = names
         inf_files = oem_infs.make_inf_files(INF_FILES, names)
         # Repeats go round all configurations, so a slow spell of the machine spreads
         # over them rather than landing on one.
         runs = []
         for repeat in range(args.repeats):
             for host_name in args.hosts:
-                for with_infs in (False, True):
-                    run = bench.install_run(host_name, with_infs, inf_files)
+                for config in report.configs(host_name):
+                    run = bench.install_run(host_name, config, inf_files)
                     runs.append(run)
                     write(report.progress_line(run, repeat))
         profiles = None

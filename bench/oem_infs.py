@@ -85,3 +85,32 @@ def make_inf_files(count, forbidden_names, seed=450):
             raise ValueError(f"oem{number}.inf would hold {clash[0].decode('gbk')!r}")
         files[f"oem{number}.inf"] = data
     return files
+
+
+# Very large staged INF files, as the removal must bear them: LARGE_COUNT files of
+# LARGE_BYTES of INF text each, without zero bytes and without a removal name, so that a
+# scan searches every byte. One file is written; the others are hard links to it, which
+# spares the disk and changes nothing for the program (each is its own path).
+LARGE_COUNT = 8
+LARGE_BYTES = 200 * 1024 * 1024
+_LARGE_BLOCK = ("[Strings]\r\nTEXT1=\"打印首选项\"\r\nDISK=\"Contoso 安装磁盘\"\r\n"
+                "HKLM,\"SOFTWARE\\Contoso\\Laser\",\"Version\",0x00000000,\"2.4\"\r\n"
+                "; 彩色激光打印机\r\n").encode("gbk")
+
+
+def write_large_inf_files(inf_dir, forbidden_names, first_number=0):
+    """Writes oem<first>.inf .. (LARGE_COUNT files) into inf_dir; returns their names.
+    Raises when the text would hold one of forbidden_names (bytes)."""
+    clash = [name for name in forbidden_names if name in _LARGE_BLOCK * 2]
+    if clash:
+        raise ValueError(f"the large INF text would hold {clash[0].decode('gbk')!r}")
+    names = [f"oem{first_number + i}.inf" for i in range(LARGE_COUNT)]
+    piece = _LARGE_BLOCK * 4096
+    with open(inf_dir / names[0], "wb") as file:
+        for _ in range(LARGE_BYTES // len(piece)):
+            file.write(piece)
+        rest = LARGE_BYTES % len(piece)
+        file.write((_LARGE_BLOCK * (rest // len(_LARGE_BLOCK) + 1))[:rest])
+    for name in names[1:]:
+        (inf_dir / name).hardlink_to(inf_dir / names[0])
+    return names

@@ -1,6 +1,6 @@
 // Where an install run spends its time on this host: the installer's own install
 // sequence (the work behind its install button) with a stopwatch on every system call
-// and the parallel port chosen; then the system calls of one whole-file read of the
+// and the parallel port chosen; then the system calls of one pass over each of the
 // staged INF candidates, taken apart; then the text search alone on the candidates'
 // texts held in memory, beside a search that counts the same with the library's
 // substring search.
@@ -137,13 +137,14 @@ struct Phase {
     }
 };
 
-// The system calls of one whole-file read as the seam makes them, each timed on its own
+// The system calls of one pass over a file as the seam makes them, each timed on its own
 // (a clock reading costs well under a microsecond), over every candidate as often as the
 // scans of one run meet it; then the attribute query that tells an unchanged file without
 // opening it, one listing of the staged INF files per name, and the clock itself.
 std::string ProfileFileCalls(size_t rounds) {
-    Phase openFound, openMissing, size, read, close, attributes, listing;
+    Phase openFound, openMissing, read, close, attributes, listing;
     long long bytes = 0;
+    std::vector<char> chunk(setup::kScanChunkBytes);
     for (size_t round = 0; round < rounds; ++round) {
         for (int number = 0; number < kCandidates; ++number) {
             const std::string path = CandidatePath(number);
@@ -155,13 +156,11 @@ std::string ProfileFileCalls(size_t rounds) {
                 continue;
             }
             started = openFound.Add(started);
-            LARGE_INTEGER length{};
-            GetFileSizeEx(file, &length);
-            started = size.Add(started);
-            std::string buffer(static_cast<size_t>(length.QuadPart), '\0');
             DWORD got = 0;
-            ::ReadFile(file, &buffer[0], static_cast<DWORD>(buffer.size()), &got, nullptr);
-            bytes += got;
+            do {
+                if (!::ReadFile(file, chunk.data(), setup::kScanChunkBytes, &got, nullptr)) break;
+                bytes += got;
+            } while (got == setup::kScanChunkBytes);
             started = read.Add(started);
             CloseHandle(file);
             close.Add(started);
@@ -194,7 +193,6 @@ std::string ProfileFileCalls(size_t rounds) {
                    {"clockReading", clock.Str()},
                    {"openFound", openFound.Str()},
                    {"openMissing", openMissing.Str()},
-                   {"size", size.Str()},
                    {"read", read.Str()},
                    {"close", close.Str()},
                    {"attributes", attributes.Str()},
