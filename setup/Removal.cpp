@@ -1,6 +1,7 @@
 #include "setup/Removal.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "host/Platform.h"
@@ -56,22 +57,24 @@ void UninstallRecordedInf(sys::System& system, sys::UiPort& ui, const std::strin
         UninstallStagedInf(system, ui, infFileName);
 }
 
-// Counts with a search of its own, or from the run's counts when there are some.
-int CountInCandidate(sys::System& system, CandidateCounts* infCounts, const std::string& path,
-                     const std::string& name) {
-    return infCounts != nullptr ? infCounts->Count(path, name)
-                                : CountOccurrencesInFile(system, path, name);
-}
-
+// Without the run's counts, the name's search is made once for the whole scan.
 void UninstallInfsNaming(sys::System& system, sys::UiPort& ui, const std::string& name,
                          CandidateCounts* infCounts) {
+    // An empty name is found in no file: no file need be opened.
+    if (name.empty()) return;
+    std::optional<NameSearch> ownSearch;
+    if (infCounts == nullptr) ownSearch.emplace(std::vector<std::string>{name});
+    std::vector<int> counts;
     for (int number = 0; number <= kLastScannedInf; ++number) {
         const std::string candidate = "oem" + std::to_string(number) + ".inf";
         const std::string path = kInfDirectory + candidate;
-        if (CountInCandidate(system, infCounts, path, name) > 0 && system.PathFileExists(path))
-            UninstallStagedInf(system, ui, candidate);
+        const int count = infCounts != nullptr
+                              ? infCounts->Count(path, name)
+                              : (CountNamesInFile(system, path, *ownSearch, counts) ? counts[0] : 0);
+        if (count > 0 && system.PathFileExists(path)) UninstallStagedInf(system, ui, candidate);
     }
 }
+
 int RemoveFor(sys::System& system, sys::UiPort& ui, const std::string& name,
               CandidateCounts* infCounts) {
     if (g_is64BitOs == 0 && g_isWindows7 == 0 && g_isWindows8 == 0) return 1;
