@@ -2,8 +2,8 @@
 
 #include "host/Platform.h"
 #include "package/Staging.h"
-#include "setup/DriverInstallation.h"
 #include "setup/CandidateCounts.h"
+#include "setup/DriverInstallation.h"
 #include "setup/Messages.h"
 #include "setup/Removal.h"
 #include "setup/RemovalList.h"
