@@ -76,6 +76,14 @@ def printer_command_32(variant):
             + f'   /f ".\\{variant}\\{INF_FILE}" /r "LPT1:"  /m "RT450" /q ')
 
 
+# The printer's USB hardware id, and what the device script of a prefix says when it is
+# plugged in: as Plug and Play would, the update then adds the driver and the queue.
+USB_HARDWARE_ID = r"USBPRINT\KELVARO80-Series0AA5"
+USB_PORT = "USB001"
+PRINTER_PLUGGED_IN = (f"device {USB_HARDWARE_ID}",
+                      f"queue RT450 {USB_PORT} UNIDRV.DLL ZORQ80-Series.gpd UNIDRVUI.DLL")
+
+
 # The first start in a fresh prefix also starts Wine's own services.
 START_TIMEOUT_MS = 20000
 # From the install button to the port dialog or the last box of a run.

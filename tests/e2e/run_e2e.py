@@ -6,7 +6,8 @@
                [--keep-copies] [pattern ...]
 
 Prefixes are built once per host class and cached in <work>/prefixes (default work
-folder: <i686 build folder>/e2e). Each test works on a fresh copy. Records and
+folder: <i686 build folder>/e2e). The x86_64 build (default: the folder "win64" beside
+the i686 build) gives the 64-bit device layer. Each test works on a fresh copy. Records and
 screenshots of each test land in <work>/results/<test>/, the screenshots also in
 <work>/screenshots/. The last line of the output is "N passed, N failed"; the exit
 status is 0 only when nothing failed.
@@ -38,9 +39,9 @@ from harness.wine import kill_leftover_server, stop_all_sessions  # noqa: E402
 
 TOOLS = ("wine", "wineserver", "Xvfb", "xwd", "/usr/bin/convert")
 PROGRAMS = ("e2e_robot.exe", "e2e_boxhook.dll", "e2e_probe.exe", "e2e_rundll32.exe",
-            "e2e_marker.dll")
+            "e2e_marker.dll", "newdev.dll")
 # The few test programs that must be 64-bit, from the x86_64 build.
-PROGRAMS_64 = ("e2e_marker.dll", "e2e_spooler.exe")
+PROGRAMS_64 = ("e2e_marker.dll", "e2e_spooler.exe", "newdev.dll")
 
 
 def write(line):

@@ -4,10 +4,9 @@ dialog itself because a quit message was pending), the driver files staged and t
 attributes, the INF staged with the system and the record that names it, the
 printer-setup commands started, and the program ending by itself.
 
-Wine's Plug-and-Play update installs for any hardware id without a device: on the USB
-branch the prefixes behave as Windows does with the printer plugged in (test_usb states
-the difference). Flows that need no particular port install on the parallel port, whose
-outcome does not depend on that.
+The USB branch and Setup64.exe have flows of their own (test_usb_flows). Flows here
+that need no particular port install on the parallel port; those that reach the USB
+branch without the user's choice have the printer plugged in.
 
 Where the host class does not change what a flow does, the flow runs on one host of
 the class, and the 64-bit rows are spread over the three 64-bit prefixes; the 64-bit
@@ -23,9 +22,8 @@ from installer import (CHECK_USB_CABLE_TEXT, CONNECT_USB_TEXT, DRIVER_CACHE,
                        INF_FILE, INFO_CAPTION, INSTALL_ERROR_CAPTION, INSTALL_FAILED_TEXT,
                        INSTALL_TIMEOUT_MS, INSTALLED_TEXT, MAIN_CAPTION,
                        MISSING_FILE_CAPTION, NO_OP_COMMAND, PORT_CAPTION, PRINTER_COMMAND_64,
-                       PROCESS_START_FAILED_TEXT, RECORD_FILE, SETUP64, SPOOL_DRIVERS_X64,
-                       SPOOL_DRIVERS_X86, answer_box, choose_port, printer_command_32,
-                       setup_script)
+                       PRINTER_PLUGGED_IN, RECORD_FILE, SPOOL_DRIVERS_X64, SPOOL_DRIVERS_X86,
+                       answer_box, choose_port, printer_command_32, setup_script)
 
 FILE_ATTRIBUTE_READONLY = 0x1
 FILE_ATTRIBUTE_ARCHIVE = 0x20
@@ -42,7 +40,7 @@ class HostFacts:
     destinations: tuple      # where it stages the driver files, in order
     driver_command: str      # the printer-setup commands of a clean parallel install
     printer_command: str
-    no_device_text: str      # what the USB branch says on Windows without the printer
+    no_device_text: str      # what the USB branch says without the printer
 
 
 _HOST_64 = HostFacts("amd64", (SPOOL_DRIVERS_X64,), DRIVER_COMMAND_64, PRINTER_COMMAND_64,
@@ -184,44 +182,6 @@ class CleanInstall(InstallFlowCase):
         self.known_wine_difference("the name under which the INF is staged", staged,
                                    wine=INF_FILE, windows="oem<N>.inf")
 
-    # host: a file of the package folder that the test leaves out, or None
-    USB_ROWS = {
-        "xp32": None,
-        "win7-32": None,
-        "win7-64": None,
-        "win8-64": None,
-        # A 32-bit update on 64-bit Windows fails with ERROR_IN_WOW64, and the
-        # installer starts Setup64.exe instead, printer or not: without it, the start
-        # fails, which the user is told.
-        "win10-64": "amd64/" + SETUP64,
-    }
-
-    @cases(USB_ROWS)
-    def test_usb(self, host_name, left_out):
-        facts = HOSTS[host_name]
-        host = self.open_host(host_name)
-        host.install_dist(without=[left_out] if left_out else [])
-        run = self.install(host, *choose_port(parallel=False), *answer_box(INFO_CAPTION),
-                           attributes_of=self.staged_paths(facts))
-        outcome = (self.run_dialogs(host, run), self.started_commands(host))
-        first = [main_window(), port_dialog("robot")]
-        wine = (first + [box(INSTALLED_TEXT, "robot")], [])
-        if left_out:
-            self.known_wine_difference(
-                "a USB install on 64-bit Windows without Setup64.exe: dialogs, commands",
-                outcome, wine=wine,
-                windows=(first + [box(PROCESS_START_FAILED_TEXT, "robot")], []))
-        else:
-            # Without the printer the update fails on Windows; on 64-bit Windows
-            # Setup64.exe then stages the package and the driver command follows.
-            no_device_commands = [DRIVER_COMMAND_64] if facts is _HOST_64 else []
-            self.known_wine_difference(
-                "a USB install with no printer plugged in: dialogs, commands", outcome,
-                wine=wine,
-                windows=(first + [box(facts.no_device_text, "robot")], no_device_commands))
-        self.check_staged(host, run, facts)
-        self.check_staged_inf(host, facts)
-
 
 class InstallOverEarlierInstall(InstallFlowCase):
     # The removal before staging differs by class: none on the older 32-bit host; on
@@ -253,6 +213,7 @@ class DamagedPackage(InstallFlowCase):
         missing = "UNIDRV.HLP"
         host = self.open_host(host_name)
         host.install_dist(without=[f"{facts.variant}/{missing}"])
+        host.set_devices(*PRINTER_PLUGGED_IN)
         run = self.install(host, *answer_box(MISSING_FILE_CAPTION),
                            attributes_of=self.staged_paths(facts))
         dialogs = self.run_dialogs(host, run)

@@ -10,14 +10,13 @@ The programs must load none of them and install as before, with the system's own
 from pathlib import PureWindowsPath
 
 from harness.case import E2eTestCase, cases
-from installer import (INF_FILE, INFO_CAPTION, INSTALL_FAILED_TEXT, SETUP64, answer_box,
-                       choose_port)
+from installer import (INF_FILE, INFO_CAPTION, INSTALL_FAILED_TEXT, SETUP64,
+                       USB_HARDWARE_ID, answer_box, choose_port)
 from test_install_flows import HOSTS as FACTS
 from test_install_flows import INSTALLED_AFTER_PORT, InstallFlowCase, box
 
 DIST = r"C:\dist"
 AMD64 = r"C:\dist\amd64"
-USB_HARDWARE_ID = r"USBPRINT\KELVARO80-Series0AA5"
 # The programs load newdev, setupapi, shlwapi and winspool.drv by name. Whole installs
 # under WINEDEBUG=+loaddll show what Wine's builds of these bring in after the start:
 # compstui and comctl32 (imports of the spooler's client side), spoolss and localspl
@@ -69,26 +68,24 @@ class PlantedLibraries(InstallFlowCase):
             self.check_equal(dialogs, INSTALLED_AFTER_PORT, "dialogs")
             self.check_commands(host, [facts.driver_command, facts.printer_command])
         else:
-            # test_install_flows follows the USB branch on Windows itself.
-            self.known_wine_difference(
-                "dialogs of a USB install with no printer plugged in", dialogs,
-                wine=INSTALLED_AFTER_PORT,
-                windows=INSTALLED_AFTER_PORT[:2] + [box(facts.no_device_text, "robot")])
+            # No printer is plugged in; on 64-bit Windows Setup64.exe runs with the
+            # markers beside it. test_usb_flows follows the USB branch itself.
+            self.check_equal(dialogs,
+                             INSTALLED_AFTER_PORT[:2] + [box(facts.no_device_text, "robot")],
+                             "dialogs of a USB install with no printer plugged in")
         self.check_staged_inf(host, facts)
 
     @cases(["win7-64"])
     def test_setup64_loads_none(self, host_name):
-        # Under Wine the 32-bit update succeeds, so an install never needs Setup64.exe:
-        # the test starts it as setup.exe would, from the shipping folder, this time with
-        # 64-bit markers there, the current directory it would have.
+        # The test starts Setup64.exe as setup.exe would, from the shipping folder, this
+        # time with 64-bit markers there, the current directory it would have.
         host = self.open_host(host_name)
         host.install_dist()
         plant_everywhere(host, top_is_64bit=True)
         code = run_setup64(host)
         self.check_equal(host.loaded_markers(), [], "planted libraries that were loaded")
-        # Exit 1: installed. Windows without the printer pre-installs the package: 10.
-        self.known_wine_difference("Setup64.exe's exit code with no printer plugged in",
-                                   code, wine=1, windows=10)
+        # No printer is plugged in: the package is pre-installed.
+        self.check_equal(code, 10, "Setup64.exe's exit code with no printer plugged in")
 
 
 class MissingLibrary(InstallFlowCase):

@@ -15,14 +15,15 @@ from harness.pixels import Box, read_png
 from installer import (IDC_INSTALL, IDC_PARALLEL_BUTTON, IDC_PARALLEL_CHECK,
                        IDC_PORT_BUTTON, IDCANCEL, IDOK, INFO_CAPTION, INSTALL_TIMEOUT_MS,
                        INSTALLED_TEXT, MAIN_CAPTION, PARALLEL_LABEL, PORT_CAPTION,
-                       PORT_PARALLEL, PORT_USB, answer_box, setup_script)
+                       PORT_PARALLEL, PORT_USB, PRINTER_PLUGGED_IN, answer_box, setup_script)
 
 LPT1 = '/r "LPT1:"'
 CONFIRM = f"click {IDC_PORT_BUTTON}"
 
 # clicks on the check box, how the dialog is then ended, the large button's captions (at
 # first and after each click), the code the dialog ends with, whether the printer goes
-# on "LPT1:". Under Wine the USB branch succeeds, so every row ends with the same box.
+# on "LPT1:". The printer is plugged in, so the USB branch succeeds and every row ends
+# with the same box.
 CHOICES = {
     "usb_at_once": (0, CONFIRM, ["U S B"], PORT_USB, False),
     "parallel": (1, CONFIRM, ["U S B", " 并 口 "], PORT_PARALLEL, True),
@@ -50,6 +51,7 @@ class PortDialog(E2eTestCase):
         # The older 32-bit host removes nothing first, so its dialog comes soonest.
         host = self.open_host("xp32")
         host.install_dist()
+        host.set_devices(*PRINTER_PLUGGED_IN)
         toggles = [line for _ in range(clicks)
                    for line in (f"click {IDC_PARALLEL_CHECK}", f"text {IDC_PORT_BUTTON}")]
         run = host.robot(through_port_dialog(

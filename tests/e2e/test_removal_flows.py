@@ -3,8 +3,8 @@ and recorded, printers and drivers of the removed names (through the printer-set
 commands, which the recording rundll32 captures), and staged oemN.inf files that name
 one of them. On the older 32-bit host nothing is removed.
 
-Every run here chooses USB in the port dialog: under Wine the USB update succeeds and
-starts no command, so the commands recorded are the removal's own. Each INF uninstall
+Every run here chooses USB in the port dialog with the printer plugged in: the update
+succeeds and starts no command, so the commands recorded are the removal's own. Each INF uninstall
 is seen twice: the file is gone, and Wine's setupapi trace of the run names the call."""
 
 import json
@@ -17,7 +17,8 @@ from harness.context import context
 from harness.host import BIN
 from installer import (APP_NAME, IDC_INSTALL, IDC_PORT_BUTTON, INFO_CAPTION,
                        INSTALL_TIMEOUT_MS, MAIN_CAPTION, PORT_CAPTION,
-                       PROCESS_START_FAILED_TEXT, answer_box, choose_port, setup_script)
+                       PROCESS_START_FAILED_TEXT, USB_HARDWARE_ID, answer_box, choose_port,
+                       setup_script)
 
 INF_DIR = r"C:\windows\inf"
 RECORD_FILE = "RT450.txt"
@@ -68,6 +69,9 @@ class RemovalCase(E2eTestCase):
     def open_arranged_host(self, host_name):
         host = self.open_host(host_name)
         host.install_dist()
+        # Plugged in without a queue of its own: the spooler holds only what a test
+        # arranges.
+        host.set_devices(f"device {USB_HARDWARE_ID}")
         shutil.copy2(context().bin_dir / SPOOLER_TOOL, host.path(BIN))
         # Runs before the host closes, while the prefix is still there.
         self.addCleanup(self._keep_spooler_log, host)

@@ -10,7 +10,7 @@ __unittest = True
 @dataclass
 class RunContext:
     bin_dir: Path                 # the test programs of the i686 build
-    bin64_dir: Path               # those of the x86_64 build
+    bin64_dir: Path               # those of the x86_64 build (the device layer)
     dist_dir: Path                # the shipping folder under test
     work_dir: Path                # prefixes, copies, results and screenshots
     pristine: dict = field(default_factory=dict)   # host class name -> cached prefix

@@ -17,6 +17,10 @@ BIN = r"C:\e2e\bin"
 DIST = r"C:\dist"
 PROGRAMS = ("e2e_robot.exe", "e2e_boxhook.dll", "e2e_probe.exe")
 RUNDLL32_STAND_IN = "e2e_rundll32.exe"
+# The device layer, built in both bitnesses under the system's own name.
+DEVICE_LAYER = "newdev.dll"
+DEVICE_SCRIPT = r"C:\e2e\devices.txt"
+DEVICE_LOG = r"C:\e2e\devices.jsonl"
 SETUP_PROCESS = "setup.exe"
 BOX_LOG = r"C:\e2e\boxes.jsonl"
 MARKER = "e2e_marker.dll"
@@ -49,6 +53,7 @@ class TestHost:
         for program in self._test_programs():
             shutil.copy2(program, self.path(BIN))
         self._install_rundll32_stand_in()
+        self._install_device_layer()
         self.session.start_server()
         return self
 
@@ -68,6 +73,21 @@ class TestHost:
         target.unlink(missing_ok=True)
         shutil.copy2(self._context.bin_dir / RUNDLL32_STAND_IN, target)
 
+    def _install_device_layer(self):
+        """Our newdev.dll in place of Wine's, whose update succeeds for any hardware id:
+        the 32-bit one where a 32-bit program looks, the 64-bit one in a 64-bit
+        prefix's system32. Loaded as native by every program of the session, children
+        included."""
+        drive_c = self._copy / "drive_c"
+        places = [(self._context.bin_dir, drive_c / self.host_class.system_dir)]
+        if self.host_class.is_64bit:
+            places.append((self._context.bin64_dir, drive_c / "windows" / "system32"))
+        for build, folder in places:
+            target = folder / DEVICE_LAYER
+            target.unlink(missing_ok=True)
+            shutil.copy2(build / DEVICE_LAYER, target)
+        self.session.add_dll_overrides("newdev=n")
+
     def close(self):
         if not self._opened:
             return
@@ -81,7 +101,8 @@ class TestHost:
 
     def _keep_records(self):
         e2e = self.path(r"C:\e2e")
-        for name in ("boxes.jsonl", "robot.jsonl", "script.txt", "probe.jsonl"):
+        for name in ("boxes.jsonl", "robot.jsonl", "script.txt", "probe.jsonl",
+                     "devices.txt", "devices.jsonl"):
             if (e2e / name).exists():
                 shutil.copy2(e2e / name, self.results / name)
         if any((e2e / "commands").glob("*")):
@@ -172,6 +193,15 @@ class TestHost:
         before = pristine.joinpath(*relative)
         had = {p.name for p in before.iterdir() if p.is_file()} if before.is_dir() else set()
         return [name for name in self.files(windows_dir) if name not in had]
+
+    def set_devices(self, *lines):
+        """Writes the device script: what is plugged in and what the device layer's
+        functions answer (tests/e2e/README.md). No script: nothing is plugged in."""
+        self.write_file(DEVICE_SCRIPT, ("\n".join(lines) + "\n").encode("utf-8"))
+
+    def device_calls(self):
+        """Every call that reached the device layer, in order, as it logged them."""
+        return records.read_json_lines(self.path(DEVICE_LOG))
 
     def robot(self, script, timeout=120):
         # The box log holds every earlier run of the prefix too.

@@ -8,6 +8,10 @@ namespace e2e {
 constexpr const wchar_t* kBoxLogPath = L"C:\\e2e\\boxes.jsonl";
 // One file per start of the recording rundll32.
 constexpr const wchar_t* kCommandsDir = L"C:\\e2e\\commands";
+// The test's newdev.dll: what the devices of the prefix are (written by the test), and
+// one JSON object per call that reached it.
+constexpr const wchar_t* kDeviceScriptPath = L"C:\\e2e\\devices.txt";
+constexpr const wchar_t* kDeviceLogPath = L"C:\\e2e\\devices.jsonl";
 // The box hook's answer to the robot's last question about a window.
 constexpr const wchar_t* kHookReplyPath = L"C:\\e2e\\hook-reply.json";
 // Every load of a marker library (win32/marker), one JSON object per line.

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "../common/JsonObject.h"
+#include "../common/LocalSpooler.h"
 #include "../common/LogFile.h"
 #include "../common/Text.h"
 
@@ -25,37 +26,6 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
-
-// Each action gives ERROR_SUCCESS or the spooler's error code, taken at once.
-
-DWORD AddLocalDriver(const std::vector<std::wstring>& args) {
-    std::wstring name = args[0], driverFile = args[1], dataFile = args[2],
-                 configFile = args[3];
-    DRIVER_INFO_3W info = {};
-    info.cVersion = 3;
-    info.pName = name.data();
-    info.pDriverPath = driverFile.data();
-    info.pDataFile = dataFile.data();
-    info.pConfigFile = configFile.data();
-    if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<LPBYTE>(&info))) return GetLastError();
-    return ERROR_SUCCESS;
-}
-
-DWORD AddLocalPrinter(const std::vector<std::wstring>& args) {
-    std::wstring name = args[0], driver = args[1], port = args[2];
-    std::wstring processor = L"WinPrint", dataType = L"RAW";
-    PRINTER_INFO_2W info = {};
-    info.pPrinterName = name.data();
-    info.pDriverName = driver.data();
-    info.pPortName = port.data();
-    info.pPrintProcessor = processor.data();
-    info.pDatatype = dataType.data();
-    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-    const HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
-    if (printer == nullptr) return GetLastError();
-    ClosePrinter(printer);
-    return ERROR_SUCCESS;
-}
 
 // The names of every entry that an EnumPrinters-like call gives.
 template <typename Info, typename Enumerate>
@@ -99,9 +69,9 @@ int wmain(int argc, wchar_t** argv) {
     line.Add("verb", verb);
     DWORD error = ERROR_SUCCESS;
     if (verb == L"add-driver" && args.size() == 4) {
-        error = AddLocalDriver(args);
+        error = e2e::AddLocalPrinterDriver(args[0], args[1], args[2], args[3]);
     } else if (verb == L"add-printer" && args.size() == 3) {
-        error = AddLocalPrinter(args);
+        error = e2e::AddLocalPrinter(args[0], args[1], args[2]);
     } else if (verb == L"list" && args.empty()) {
         error = List(line);
     } else {
