@@ -148,17 +148,18 @@ class InstallFlowCase(E2eTestCase):
                          "files added to the INF directory (record, INF, its .pnf)")
         return staged
 
-    def started_commands(self, host, already=0):
+    def started_commands(self, host, already=0, expected=0):
         """The printer-setup commands started after the first `already`, byte for
-        byte; each must have run in the shipping folder."""
-        started = host.commands()[already:]
+        byte, once `expected` of them have recorded themselves (or a while has
+        passed); each must have run in the shipping folder."""
+        started = host.commands(at_least=already + expected)[already:]
         self.check_equal({c.directory for c in started} - {DIST}, set(),
                          "current directories of the commands other than the package's")
         return [c.command_line for c in started]
 
     def check_commands(self, host, expected, already=0):
-        self.check_equal(self.started_commands(host, already), list(expected),
-                         "printer-setup commands")
+        self.check_equal(self.started_commands(host, already, len(expected)),
+                         list(expected), "printer-setup commands")
 
     def parallel_install(self, host, facts, *before_port, attributes_of=None):
         """An install on the parallel port that the user sees through, after the

@@ -3,6 +3,7 @@ wineserver, the test programs installed and C:\\e2e ready for their records."""
 
 import shutil
 import stat
+import time
 from pathlib import PureWindowsPath
 
 from . import records
@@ -234,9 +235,17 @@ class TestHost:
             events = [e for e in events if e.get("pid") == run.started_pid]
         return records.dialogs(events, run.steps, process)
 
-    def commands(self):
-        """The printer-setup commands, in the order they were started."""
-        return records.read_commands(self.path(r"C:\e2e\commands"))
+    def commands(self, at_least=0, timeout=10):
+        """The printer-setup commands, in the order they were started. Nobody waits
+        for them, so a command started just before the program ended may not have
+        written its record yet: with `at_least`, waits up to `timeout` seconds for that
+        many."""
+        deadline = time.monotonic() + timeout
+        while True:
+            started = records.read_commands(self.path(r"C:\e2e\commands"))
+            if len(started) >= at_least or time.monotonic() > deadline:
+                return started
+            time.sleep(0.1)
 
     def files(self, windows_dir):
         """The names of the files in a folder of drive C, sorted; [] when it is missing."""
