@@ -16,7 +16,7 @@ from harness.pixels import read_png
 from installer import (DRIVER_FILES, IDC_INSTALL, IDC_PARALLEL_CHECK, IDC_PORT_BUTTON,
                        IDC_PROGRESS, IDOK, INFO_CAPTION, INSTALL_TIMEOUT_MS,
                        INSTALLED_TEXT, MAIN_CAPTION, MESSAGE_TEXT, PORT_CAPTION,
-                       answer_box, setup_script)
+                       PRINTER_PLUGGED_IN, answer_box, setup_script)
 from test_install_flows import HOSTS, InstallFlowCase, box, main_window, port_dialog
 
 SAMPLE_MS = 500
@@ -133,6 +133,7 @@ class PendingQuitDuringPause(LivenessCase):
         missing = DRIVER_FILES[-1]
         host = self.open_host("xp32")
         host.install_dist(without=[f"{facts.variant}/{missing}"])
+        host.set_devices(*PRINTER_PLUGGED_IN)
         missing_caption = "安装文件受损：找不到文件"
         run = host.robot(setup_script(
             f"click {IDC_INSTALL}",
