@@ -18,6 +18,9 @@ BOOL CALLBACK PaintNow(HWND window, LPARAM) {
     return TRUE;
 }
 
+// When the thread last answered its windows, on the tick counter.
+DWORD g_lastAnswered = 0;
+
 // Sent messages are dispatched inside PeekMessage before it looks at the queue; with
 // PM_NOREMOVE and the filter on sent messages and painting it leaves every posted
 // message, every input message and a pending quit where they are. The call is also
@@ -26,6 +29,7 @@ void AnswerWindows() {
     MSG msg;
     ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE | PM_QS_PAINT);
     ::EnumThreadWindows(::GetCurrentThreadId(), &PaintNow, 0);
+    g_lastAnswered = ::GetTickCount();
 }
 
 // Whole milliseconds since `start` on the performance counter, rounded down. The tick
@@ -65,5 +69,9 @@ DWORD WaitAnswering(HANDLE object, DWORD milliseconds) {
 void SleepResponsively(DWORD milliseconds) { WaitAnswering(nullptr, milliseconds); }
 
 DWORD WaitResponsively(HANDLE object) { return WaitAnswering(object, INFINITE); }
+
+void AnswerWindowsWhenDue() {
+    if (::GetTickCount() - g_lastAnswered >= kSliceMilliseconds) AnswerWindows();
+}
 
 }  // namespace sys

@@ -16,4 +16,8 @@ void SleepResponsively(DWORD milliseconds);
 // Waits for the object without a time limit; the result of WaitForSingleObject.
 DWORD WaitResponsively(HANDLE object);
 
+// For long work on the thread between waits (a search through a large file), called
+// often: answers the windows as a wait would, when that is due.
+void AnswerWindowsWhenDue();
+
 }  // namespace sys

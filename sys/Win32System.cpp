@@ -271,6 +271,8 @@ FileScan Win32System::ScanFile(const std::string& path, uint32_t chunkBytes,
         // A disk file reads short only at its end.
         if (bytesRead == 0 || !consume(chunk.data(), bytesRead) || bytesRead < chunkBytes)
             break;
+        // A file of hundreds of MB takes seconds: the windows must not seem hung.
+        AnswerWindowsWhenDue();
     }
     result.readOk = true;
     return result;
