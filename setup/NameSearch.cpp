@@ -110,12 +110,14 @@ bool NameSearch::Pass::Feed(const char* bytes, std::size_t count) {
     return !ended_;
 }
 
-// Whether the name's own walk starts a character at start, an occurrence of the name
-// that does not overlap its previous one. From where an occurrence ended, the name's
-// walk runs one byte off the walk from the text's start exactly when that position is
-// inside a character of the latter, which can only be the second byte after a lead
-// byte; the two walks then step past each other over lead bytes and meet behind the
-// first byte that is none.
+// Whether the name's own walk starts a character where the occurrence of the name that
+// ends at the current byte begins (one that does not overlap the name's previous one).
+// From where an occurrence ended, the name's walk runs one byte off the walk from the
+// text's start exactly when that position is the second byte of a character of the
+// latter; the two walks then step past each other over lead bytes, each starting its
+// characters where the other does not, and meet behind the first byte that is none. So
+// the name's walk is off only while no single byte lies between its resume position and
+// the occurrence.
 bool NameSearch::Pass::StartsCharacter(const Walk& walk, std::size_t pattern) const {
     const Pattern& name = search_.patterns_[pattern];
     const std::size_t ring = recentStarts_.size();
