@@ -1,5 +1,7 @@
 #include "framework/WinApp.h"
 
+#include "sys/UiPort.h"
+
 namespace framework {
 
 namespace {
@@ -63,7 +65,9 @@ const char* AfxGetAppName() {
 }
 
 int AfxMessageBox(const char* text, UINT type) {
-    if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
+    static_assert(MB_ICONMASK == sys::kMbIconMask && MB_ICONEXCLAMATION == sys::kMbIconWarning,
+                  "the style rule speaks of the platform's values");
+    type = sys::AfxMessageBoxStyle(type);
     HWND owner = nullptr;
     if (g_application != nullptr && g_application->m_pMainWnd != nullptr)
         owner = g_application->m_pMainWnd->GetSafeHwnd();

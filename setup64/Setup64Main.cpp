@@ -16,10 +16,15 @@ int RunSetup64(sys::System& system, const std::vector<std::string>& args) {
                                                  sys::kInstallFlagForce)) {
         result = kExitInstalled;
     } else if (system.GetLastError() == sys::kErrorNoSuchDevinst) {
-        // Exit 10 promises that the printer installs itself when plugged in, which only
-        // holds once the package is in the driver store; a failed pre-install is a
-        // failure, not that promise.
-        if (system.DiInstallDriver(fullInfPath)) result = kExitPackagePreinstalled;
+        // Exit 10 promises that the printer installs itself when plugged in. Where the
+        // system has a driver store (DiInstallDriverA exists) that holds once the package
+        // is in it, so a failed pre-install is a failure. 64-bit XP and Server 2003 have
+        // none: Plug and Play installs from the INF that setup.exe staged before it
+        // asked for the port. newdev.dll is loaded: this program imports the update
+        // from it.
+        if (!system.HasProcAddress("newdev", "DiInstallDriverA") ||
+            system.DiInstallDriver(fullInfPath))
+            result = kExitPackagePreinstalled;
     }
     return result;
 }

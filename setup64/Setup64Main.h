@@ -14,8 +14,8 @@ namespace setup64 {
 constexpr int kExitFailed = 0;         // any failure the installer cannot act on
 constexpr int kExitInstalled = 1;      // the driver is installed on a present device
 constexpr int kExitBadArguments = 2;   // not exactly a hardware id and an INF path
-// No device has the hardware id; the package is in the driver store, so Plug and Play
-// installs it when the printer is plugged in.
+// No device has the hardware id; the package is in the driver store, or the system has
+// none and the INF is staged, so Plug and Play installs it when the printer is plugged in.
 constexpr int kExitPackagePreinstalled = 10;
 
 // args are the arguments after the program name: the hardware id and the INF path,

@@ -10,7 +10,15 @@
 namespace sys {
 
 constexpr uint32_t kMbOk = 0x0;
+constexpr uint32_t kMbIconMask = 0xF0;
+constexpr uint32_t kMbIconWarning = 0x30;  // MB_ICONEXCLAMATION
 constexpr uint32_t kMbIconInformation = 0x40;
+
+// The style in which the framework's application box shows a type: with the warning
+// icon when the type names no icon.
+constexpr uint32_t AfxMessageBoxStyle(uint32_t type) {
+    return (type & kMbIconMask) == 0 ? type | kMbIconWarning : type;
+}
 
 // The steps of an install run that a progress display tells apart, in run order.
 enum class RunStep { Removal, Staging, Installation, Finished };

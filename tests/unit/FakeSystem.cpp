@@ -8,10 +8,13 @@ namespace fake {
 namespace {
 constexpr uint32_t kErrorPathNotFound = 3;
 constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorSharingViolation = 32;
+constexpr uint32_t kErrorProcNotFound = 127;
 constexpr uint32_t kErrorFileExists = 80;
 constexpr uint32_t kErrorAlreadyExists = 183;
 constexpr uint32_t kErrorFilenameExcedRange = 206;
 constexpr size_t kMaxPath = 260;
+constexpr uint32_t kFileAttributeArchive = 0x20;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -102,6 +105,16 @@ std::vector<std::string> FakeSystem::CallsStartingWith(const std::string& prefix
     return result;
 }
 
+// What Windows reports for a file that is not there: the folder it names is missing
+// too, or only the file.
+uint32_t FakeSystem::NotFoundError(const std::string& key) const {
+    return ParentExists(key) ? sys::kErrorFileNotFound : kErrorPathNotFound;
+}
+
+bool FakeSystem::InUse(const std::string& path, const std::string& key) const {
+    return inUse.count(path) != 0 || inUse.count(key) != 0;
+}
+
 bool FakeSystem::Fail(uint32_t code) {
     lastError = code;
     return false;
@@ -119,7 +132,9 @@ bool FakeSystem::Injected(const char* method) {
 bool FakeSystem::HasProcAddress(const std::string& module, const std::string& procName) {
     calls.push_back("GetProcAddress " + module + " " + procName);
     if (Injected("HasProcAddress")) return false;
-    return module == "kernel32" && procName == "IsWow64Process" && hasIsWow64Process;
+    if (module == "kernel32" && procName == "IsWow64Process") return hasIsWow64Process;
+    if (module == "newdev" && procName == "DiInstallDriverA") return hasDiInstallDriver;
+    return false;
 }
 
 bool FakeSystem::IsWow64Process(int32_t& result) {
@@ -185,23 +200,33 @@ bool FakeSystem::CreateDirectory(const std::string& path) {
 
 bool FakeSystem::CopyFile(const std::string& source, const std::string& target,
                           bool failIfExists) {
-    calls.push_back("CopyFile " + source + " -> " + target);
+    calls.push_back("CopyFile " + source + " -> " + target +
+                    (failIfExists ? " failIfExists" : ""));
     if (Injected("CopyFile")) return false;
     if (target.size() >= kMaxPath || source.size() >= kMaxPath)
         return Fail(kErrorFilenameExcedRange);
-    auto from = files_.find(Key(source));
-    if (from == files_.end()) return Fail(sys::kErrorFileNotFound);
+    const std::string sourceKey = Key(source);
+    auto from = files_.find(sourceKey);
+    if (from == files_.end())
+        return Fail(directories_.count(sourceKey) ? kErrorAccessDenied : NotFoundError(sourceKey));
     std::string key = Key(target);
     if (failCopyTo.count(target) || failCopyTo.count(key)) return Fail(failCopyError);
     if (!ParentExists(key)) return Fail(kErrorPathNotFound);
+    const bool isDirectory = directories_.count(key) != 0;
     auto existing = files_.find(key);
-    if (existing != files_.end()) {
+    if (isDirectory || existing != files_.end()) {
         if (failIfExists) return Fail(kErrorFileExists);
+        if (isDirectory) return Fail(kErrorAccessDenied);
+        if (InUse(target, key)) return Fail(kErrorSharingViolation);
         if (existing->second.attributes & sys::kFileAttributeReadonly)
             return Fail(kErrorAccessDenied);
     }
-    files_[key] = from->second;
-    files_[key].version = ++writes_;
+    File copy = from->second;
+    // The copy keeps the source's attributes and is marked for archiving; "normal" only
+    // stands for no attribute at all.
+    copy.attributes = (copy.attributes & ~sys::kFileAttributeNormal) | kFileAttributeArchive;
+    copy.version = ++writes_;
+    files_[key] = copy;
     return true;
 }
 
@@ -210,10 +235,10 @@ bool FakeSystem::DeleteFile(const std::string& path) {
     if (Injected("DeleteFile")) return false;
     std::string key = Key(path);
     auto it = files_.find(key);
-    if (it == files_.end()) return Fail(sys::kErrorFileNotFound);
-    if (undeletable.count(path) || undeletable.count(key) ||
-        (it->second.attributes & sys::kFileAttributeReadonly))
-        return Fail(kErrorAccessDenied);
+    if (it == files_.end())
+        return Fail(directories_.count(key) ? kErrorAccessDenied : NotFoundError(key));
+    if (InUse(path, key)) return Fail(kErrorSharingViolation);
+    if (it->second.attributes & sys::kFileAttributeReadonly) return Fail(kErrorAccessDenied);
     files_.erase(it);
     return true;
 }
@@ -225,7 +250,7 @@ uint32_t FakeSystem::GetFileAttributes(const std::string& path) {
     auto it = files_.find(key);
     if (it != files_.end()) return it->second.attributes;
     if (directories_.count(key)) return 0x10;
-    lastError = sys::kErrorFileNotFound;
+    lastError = NotFoundError(key);
     return sys::kInvalidFileAttributes;
 }
 
@@ -233,7 +258,7 @@ bool FakeSystem::SetFileAttributes(const std::string& path, uint32_t attributes)
     calls.push_back("SetFileAttributes " + path + " " + std::to_string(attributes));
     if (Injected("SetFileAttributes")) return false;
     auto it = files_.find(Key(path));
-    if (it == files_.end()) return Fail(sys::kErrorFileNotFound);
+    if (it == files_.end()) return Fail(NotFoundError(Key(path)));
     it->second.attributes = attributes;
     return true;
 }
@@ -297,15 +322,19 @@ bool FakeSystem::WriteFile(const std::string& path, const std::string& bytes) {
     if (Injected("WriteFile")) return false;
     std::string key = Key(path);
     if (!ParentExists(key)) return Fail(kErrorPathNotFound);
+    if (directories_.count(key)) return Fail(kErrorAccessDenied);
     auto it = files_.find(key);
     if (it == files_.end()) {
+        // A new file is marked for archiving whatever attributes the creation asked for.
         ++writes_;
-        files_[key] = File{bytes, sys::kFileAttributeNormal, writes_, writes_};
-    } else {
-        // OPEN_ALWAYS keeps what lies beyond the bytes written.
-        it->second.bytes.replace(0, std::min(bytes.size(), it->second.bytes.size()), bytes);
-        it->second.version = ++writes_;
+        files_[key] = File{bytes, kFileAttributeArchive, writes_, writes_};
+        return true;
     }
+    if (InUse(path, key)) return Fail(kErrorSharingViolation);
+    if (it->second.attributes & sys::kFileAttributeReadonly) return Fail(kErrorAccessDenied);
+    // OPEN_ALWAYS keeps what lies beyond the bytes written.
+    it->second.bytes.replace(0, std::min(bytes.size(), it->second.bytes.size()), bytes);
+    it->second.version = ++writes_;
     return true;
 }
 
@@ -418,6 +447,7 @@ bool FakeSystem::UpdateDriverForPlugAndPlayDevices(const std::string& hardwareId
 bool FakeSystem::DiInstallDriver(const std::string& fullInfPath) {
     calls.push_back("DiInstallDriver " + fullInfPath);
     if (Injected("DiInstallDriver")) return false;
+    if (!hasDiInstallDriver) return Fail(kErrorProcNotFound);
     if (diInstallDriverFails) return Fail(kErrorAccessDenied);
     return true;
 }

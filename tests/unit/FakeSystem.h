@@ -60,6 +60,7 @@ public:
     std::string stagedInfName = "oem7.inf";
     std::set<std::string> uninstallFails;   // INF file names whose uninstall fails
     uint32_t updateDriverError = 0;          // 0 = success
+    bool hasDiInstallDriver = true;          // newdev.dll exports DiInstallDriverA
     bool diInstallDriverFails = false;
 
     // Files and directories (paths as the program passes them).
@@ -77,7 +78,9 @@ public:
     std::set<std::string> failCopyTo;        // targets whose copy fails
     uint32_t failCopyError = 5;              // ERROR_ACCESS_DENIED
     std::set<std::string> failReadOf;        // files that open but fail to read
-    std::set<std::string> undeletable;       // files that DeleteFile cannot remove
+    // Files another process holds open without sharing delete or write: they can be
+    // neither deleted nor written, nor copied over.
+    std::set<std::string> inUse;
     bool createDirectoryFails = false;
 
     // Fault injection: the method of this name fails at its call number failOccurrence
@@ -160,6 +163,8 @@ private:
     // The bytes a read of the file gets; null, with the last error set, when it does not
     // open (opened stays false) or cannot be read.
     const std::string* BytesToRead(const std::string& path, bool& opened);
+    uint32_t NotFoundError(const std::string& key) const;
+    bool InUse(const std::string& path, const std::string& key) const;
     bool StartProcess(const std::string& applicationName, const std::string& commandLine,
                       bool waited);
 };

@@ -8,9 +8,14 @@ std::vector<std::string> FakeUi::Texts() const {
     return texts;
 }
 
+void FakeUi::Record(const std::string& event) {
+    events.push_back(event);
+    if (timeline != nullptr) timeline->push_back(event);
+}
+
 int FakeUi::Show(Box box) {
     box.closedByQuit = QuitPending();
-    events.push_back("box " + box.text);
+    Record("box " + box.text);
     boxes.push_back(box);
     return 1;  // IDOK, whether the user or a pending quit closed it
 }
@@ -20,18 +25,19 @@ int FakeUi::MessageBox(const std::string& text, const std::string& caption, uint
 }
 
 int FakeUi::AfxMessageBox(const std::string& text, uint32_t type) {
-    return Show(Box{true, text, "", type, false});
+    return Show(Box{true, text, kApplicationName, sys::AfxMessageBoxStyle(type), false});
 }
 
 void FakeUi::PostQuit() {
     ++quitsPosted;
-    events.push_back("quit");
+    Record("quit");
 }
 
 int FakeUi::RunPortDialog() {
     ++portDialogRuns;
-    int result = QuitPending() ? -1 : portChoice;
-    events.push_back("port " + std::to_string(result));
+    const int result = QuitPending() ? -1 : portChoice;
+    if (result != -1 && onPortDialog) onPortDialog();
+    Record("port " + std::to_string(result));
     return result;
 }
 

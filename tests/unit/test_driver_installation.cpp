@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "setup/DriverInstallation.h"
@@ -42,15 +44,47 @@ protected:
     int notified = 0;
 };
 
-TEST_F(InstallationTest, CommandTextsHaveTheirExactLengths) {
-    EXPECT_EQ(kDriver64.size(), 66u);
-    EXPECT_EQ(kNoOp.size(), 37u);
-    EXPECT_EQ(kPrinter64.size(), 71u);
-    EXPECT_EQ(kPrinterW7.size(), 111u);
-    EXPECT_EQ(kPrinterXp.size(), 109u);
-    EXPECT_EQ(kSetDefault.size(), 48u);
-    EXPECT_EQ(kSetup64.size(), 75u);
-    EXPECT_EQ(kPrinterXp[49], '\t');
+// The lengths of the command lines that the step itself composes, and where the TAB of
+// the 32-bit printer commands stands.
+TEST_F(InstallationTest, CommandLinesHaveTheirExactLengths) {
+    enum Which { DriverCommand, PrinterCommand };
+    struct Case {
+        const char* name;
+        int is64, win7, win8;
+        bool driverListed, printerListed;
+        Which which;
+        size_t length;
+        size_t tabAt;
+    };
+    // flags, "RT450" driver listed, "RT450" printer listed, which command; its length
+    // and the position of its one TAB (npos: none)
+    const size_t none = std::string::npos;
+    const Case cases[] = {
+        {"driver, 64-bit", 1, 0, 0, false, false, DriverCommand, 66, none},
+        {"no-op", 0, 0, 0, false, false, DriverCommand, 37, none},
+        {"printer, 64-bit", 1, 0, 0, false, false, PrinterCommand, 71, none},
+        {"printer, i386w7", 0, 1, 0, false, false, PrinterCommand, 111, 49},
+        {"printer, i386", 0, 0, 0, false, false, PrinterCommand, 109, 49},
+        {"set default", 0, 0, 0, false, true, PrinterCommand, 48, none},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake::SetFlags(c.is64, c.win7, c.win8);
+        fake::FakeSystem machine;
+        if (c.driverListed) machine.drivers = {"RT450"};
+        if (c.printerListed) machine.printers = {"RT450"};
+        const auto commands = setup::ChoosePrinterSetupCommands(machine);
+        const std::string& line = c.which == DriverCommand ? commands.driver : commands.printer;
+        EXPECT_EQ(line.size(), c.length);
+        EXPECT_EQ(line.find('\t'), c.tabAt);
+        EXPECT_EQ(line.rfind('\t'), c.tabAt);
+    }
+
+    fake::SetFlags(1, 0, 1);
+    system.updateDriverError = sys::kErrorInWow64;
+    Install();
+    ASSERT_FALSE(system.processes.empty());
+    EXPECT_EQ(system.processes[0].commandLine.size(), 75u);  // Setup64.exe's
 }
 
 TEST_F(InstallationTest, CommandLinesByHostAndSpoolerState) {
@@ -118,6 +152,95 @@ TEST_F(InstallationTest, RecordPathFollowsTheRewrittenModelName) {
     EXPECT_EQ(setup::RecordFilePath(longName), "c:\\windows\\inf\\" + longName + ".txt");
 }
 
+TEST_F(InstallationTest, RecordIsWrittenAfterAPauseWhetherOrNotAnOldOneWasDeleted) {
+    for (bool oldRecord : {true, false}) {
+        SCOPED_TRACE(oldRecord ? "old record" : "no old record");
+        fake::FakeSystem machine;
+        fake::FakeUi window;
+        machine.AddFile(".\\i386\\ZORQ80-Series.INF");
+        if (oldRecord) machine.AddFile(kRecord, "oem3.inf");
+        window.portChoice = 76;
+        setup::InstallDriverAndPrinter(machine, window, &notified);
+
+        const auto staged = std::find_if(machine.calls.begin(), machine.calls.end(),
+                                         [](const std::string& call) {
+                                             return call.rfind("SetupCopyOEMInf", 0) == 0;
+                                         });
+        ASSERT_NE(staged, machine.calls.end());
+        std::vector<std::string> expected = {"PathFileExists " + kRecord, "Sleep 100",
+                                             "WriteFile " + kRecord};
+        if (oldRecord) expected.insert(expected.begin() + 1, "DeleteFile " + kRecord);
+        ASSERT_GT(machine.calls.end() - staged, static_cast<long>(expected.size()));
+        EXPECT_EQ(std::vector<std::string>(staged + 1, staged + 1 + expected.size()), expected);
+    }
+}
+
+// The record only speeds up a later removal, which scans the INF directory without it.
+TEST_F(InstallationTest, RecordThatCannotBeWrittenIsNotToldAndTheStepGoesOn) {
+    struct Case {
+        const char* name;
+        bool inUse;
+        uint32_t attributes;
+    };
+    // what keeps the old record from being deleted and written
+    const Case cases[] = {
+        {"in use", true, sys::kFileAttributeNormal},
+        {"read-only", false, sys::kFileAttributeReadonly},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake::FakeSystem machine;
+        fake::FakeUi window;
+        machine.AddFile(".\\i386\\ZORQ80-Series.INF");
+        machine.AddFile(kRecord, "oem3.inf", c.attributes);
+        if (c.inUse) machine.inUse.insert(kRecord);
+        window.portChoice = 76;
+        int flag = 0;
+        EXPECT_EQ(setup::InstallDriverAndPrinter(machine, window, &flag), 1);
+        EXPECT_EQ(machine.FileBytes(kRecord), "oem3.inf");
+        EXPECT_EQ(flag, 0);
+        EXPECT_TRUE(window.boxes.empty());
+        EXPECT_EQ(window.portDialogRuns, 1);
+        EXPECT_EQ(machine.processes.size(), 2u);
+    }
+}
+
+// The spooler is asked before the dialog: a queue and driver that appear while it is
+// open change neither command.
+TEST_F(InstallationTest, CommandLinesAreChosenBeforeThePortDialog) {
+    struct Case {
+        const char* name;
+        int is64, win7, win8;
+        int port;
+        std::vector<std::string> commands;
+    };
+    // flags, port choice, the commands started
+    const Case cases[] = {
+        {"parallel port", 0, 0, 0, 76, {kNoOp, kPrinterXp}},
+        {"Setup64.exe found no device", 1, 0, 1, 85, {kSetup64, kDriver64}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake::SetFlags(c.is64, c.win7, c.win8);
+        fake::FakeSystem machine;
+        fake::FakeUi window;
+        for (const char* folder : {"amd64", "i386"})
+            machine.AddFile(std::string(".\\") + folder + "\\ZORQ80-Series.INF");
+        machine.updateDriverError = sys::kErrorInWow64;
+        machine.exitCode = 10;
+        window.portChoice = c.port;
+        window.onPortDialog = [&] {
+            machine.drivers = {"RT450"};
+            machine.printers = {"RT450"};
+        };
+        int flag = 0;
+        setup::InstallDriverAndPrinter(machine, window, &flag);
+        std::vector<std::string> started;
+        for (const auto& p : machine.processes) started.push_back(p.commandLine);
+        EXPECT_EQ(started, c.commands);
+    }
+}
+
 TEST_F(InstallationTest, InfStagingFailureWritesNoRecordAndAsksNothing) {
     system.copyOemInfFails = true;
     EXPECT_EQ(Install(), 0);
@@ -146,7 +269,9 @@ TEST_F(InstallationTest, OutcomeTable) {
         int result;
     };
     // flags, port choice, USB update error, Setup64 exit (known), "RT450" queue listed
-    // (after Setup64), which starts fail; the boxes, the flag and the result.
+    // (after Setup64), which starts fail; the boxes, the flag and the result. Only a
+    // parallel branch whose printer command started pauses 3 s; only the USB branch
+    // asks for the update.
     const Case cases[] = {
         {"parallel ok", 0, 0, 0, 76, 0, 0, true, false, None, {}, 0, 1},
         {"parallel driver fails", 0, 0, 0, 76, 0, 0, true, false, Driver, {kStartFailed}, 1, 1},
@@ -210,9 +335,9 @@ TEST_F(InstallationTest, OutcomeTable) {
             EXPECT_EQ(box.caption, "信息提示");
             EXPECT_EQ(box.type, 0x40u);
         }
-        if (c.port != 76) {
-            EXPECT_EQ(machine.updateDriverCalls.size(), 1u);
-        }
+        const bool settles = c.port == 76 && c.result == 1;
+        EXPECT_EQ(machine.CallsStartingWith("Sleep 3000").size(), settles ? 1u : 0u);
+        EXPECT_EQ(machine.updateDriverCalls.size(), c.port == 76 ? 0u : 1u);
     }
 }
 
@@ -228,8 +353,12 @@ TEST_F(InstallationTest, UsbUpdateUsesTheHardwareIdFullInfPathAndForce) {
 TEST_F(InstallationTest, NoDevicePausesOneSecondAfterTheMessage) {
     fake::SetFlags(0, 1, 0);
     system.updateDriverError = 0xE000020B;
+    ui.timeline = &system.calls;
     Install();
-    EXPECT_EQ(system.calls.back(), "Sleep 1000");
+    ASSERT_GE(system.calls.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(system.calls.end() - 3, system.calls.end()),
+              (std::vector<std::string>{"UpdateDriverForPlugAndPlayDevices", "box " + kUsbText,
+                                        "Sleep 1000"}));
     EXPECT_EQ(system.updateDriverCalls.size(), 1u);
 }
 

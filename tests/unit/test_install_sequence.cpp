@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "setup/InstallSequence.h"
@@ -132,10 +134,88 @@ TEST_F(SequenceTest, OutcomeTextOfAFailedInstallDependsOnTheHostClass) {
 }
 
 TEST_F(SequenceTest, InstallerThatToldTheUserGetsNoOutcomeText) {
-    system.copyOemInfFails = true;
-    Run(Host::Win7x86);
-    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"打印机安装失败，取消安装!"});
-    EXPECT_EQ(ui.quitsPosted, 1);
+    enum Setup { InfNotStaged, Setup64NoDeviceNoQueue, DriverCommandNotStarted };
+    struct Case {
+        const char* name;
+        Host host;
+        Setup setup;
+        std::vector<std::string> events;
+    };
+    // how the installation told the user itself (installed or not), the run's events
+    // from the port dialog on: the step's box and the final quit, nothing of the sequence
+    const std::string startFailed = "box 创建安装进程失败，取消安装！";
+    const Case cases[] = {
+        {"not installed: INF not staged", Host::Win7x86, InfNotStaged,
+         {"box 打印机安装失败，取消安装!", "quit"}},
+        {"installed: Setup64.exe found no device, no queue", Host::Win10x64,
+         Setup64NoDeviceNoQueue, {"port 85", "box " + kUsbText, "quit"}},
+        {"installed: driver command not started", Host::Xp32, DriverCommandNotStarted,
+         {"port 76", startFailed, "quit"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        fake::FakeUi window;
+        fake::AddWholePackage(machine);
+        machine.AddDirectory(kDriverCache);
+        fake::MakeHost(machine, c.host);
+        switch (c.setup) {
+        case InfNotStaged: machine.copyOemInfFails = true; break;
+        case Setup64NoDeviceNoQueue:
+            machine.updateDriverError = sys::kErrorInWow64;
+            machine.exitCode = 10;
+            break;
+        case DriverCommandNotStarted:
+            window.portChoice = 76;
+            machine.processStartFails = [](const std::string& line) {
+                return line == "rundll32 printui.dll,PrintUIEntry /q ";
+            };
+            break;
+        }
+        setup::InstallSequence(machine, window).OnInstall();
+        EXPECT_EQ(window.events, c.events);
+    }
+}
+
+// A copy that fails posts quit right after its box, on its own: the package is whole,
+// so verification posted nothing before.
+TEST_F(SequenceTest, FailedStagingPassPostsQuitAtOnce) {
+    struct Case {
+        Host host;
+        std::string failingTarget;
+    };
+    // host, the copy that fails
+    const std::vector<Case> cases = {
+        {Host::Xp32, kDriverCache + "\\UNIDRV.HLP"},
+        {Host::Xp32, kW32x86 + "\\UNIDRV.HLP"},
+        {Host::Win7x86, kW32x86 + "\\UNIDRV.HLP"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failingTarget);
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        fake::FakeUi window;
+        fake::AddWholePackage(machine);
+        machine.AddDirectory(kDriverCache);
+        fake::MakeHost(machine, c.host);
+        machine.failCopyTo.insert(c.failingTarget);
+        window.portChoice = 76;
+        window.timeline = &machine.calls;
+        setup::InstallSequence(machine, window).OnInstall();
+
+        const auto copy = std::find_if(machine.calls.begin(), machine.calls.end(),
+                                       [&](const std::string& call) {
+                                           return call.rfind("CopyFile ", 0) == 0 &&
+                                                  call.find(c.failingTarget) != std::string::npos;
+                                       });
+        ASSERT_NE(copy, machine.calls.end());
+        ASSERT_GE(machine.calls.end() - copy, 4);
+        EXPECT_EQ(std::vector<std::string>(copy + 1, copy + 4),
+                  (std::vector<std::string>{"FormatMessage 5", "box Access is denied.\r\n",
+                                            "quit"}));
+        EXPECT_EQ(std::count(window.events.begin(), window.events.end(), "port -1"), 1);
+    }
 }
 
 TEST_F(SequenceTest, MissingPackageFilePostsQuitAndTheRunGoesOnToUsb) {

@@ -109,9 +109,12 @@ TEST_F(HostTest, Wow64Detection) {
         EXPECT_EQ(host::IsWow64Host(machine, window), c.expected);
         if (c.message) {
             ASSERT_EQ(window.boxes.size(), 1u);
+            // The framework's application box: the program's name as caption and the
+            // warning icon, not a box of the main window.
             EXPECT_TRUE(window.boxes[0].afx);
             EXPECT_EQ(window.boxes[0].text, "IsWow64 error!");
-            EXPECT_EQ(window.boxes[0].type, 0u);
+            EXPECT_EQ(window.boxes[0].caption, "setup");
+            EXPECT_EQ(window.boxes[0].type, sys::kMbIconWarning);
         } else {
             EXPECT_TRUE(window.boxes.empty());
         }

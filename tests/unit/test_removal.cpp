@@ -186,7 +186,7 @@ TEST_F(RemovePreviousInstallationTest, CommandThatCannotStartEndsTheName) {
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_TRUE(ui.boxes[0].afx);
         EXPECT_EQ(ui.boxes[0].text, kProcessStartFailed);
-        EXPECT_EQ(ui.boxes[0].type, sys::kMbOk);
+        EXPECT_EQ(ui.boxes[0].type, sys::kMbIconWarning);
     }
 }
 
@@ -249,7 +249,7 @@ TEST_F(RemovePreviousInstallationTest, FailedRecordedUninstallAsksForAdministrat
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_TRUE(ui.boxes[0].afx);
     EXPECT_EQ(ui.boxes[0].text, kRunAsAdministrator);
-    EXPECT_EQ(ui.boxes[0].type, sys::kMbOk);
+    EXPECT_EQ(ui.boxes[0].type, sys::kMbIconWarning);
     EXPECT_TRUE(system.CallsStartingWith("ScanFile c:\\windows\\inf\\oem").empty());
 }
 
@@ -301,7 +301,7 @@ TEST_F(RemovePreviousInstallationTest, FailedScanUninstallIsToldAndTheScanGoesOn
     EXPECT_EQ(ui.Texts(), (Lines{kRunAsAdministrator, kRunAsAdministrator}));
     for (const auto& box : ui.boxes) {
         EXPECT_TRUE(box.afx);
-        EXPECT_EQ(box.type, sys::kMbOk);
+        EXPECT_EQ(box.type, sys::kMbIconWarning);
     }
     EXPECT_EQ(system.CallsStartingWith("ScanFile c:\\windows\\inf\\oem"), ScanReads());
 }

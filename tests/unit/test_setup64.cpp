@@ -15,27 +15,35 @@ const std::string kAbsoluteInf = "C:\\pkg\\amd64\\ZORQ80-Series.INF";
 
 std::vector<std::string> RealArguments() { return {kHardwareId, kRelativeInf}; }
 
-// Columns: what the update reports (0 = success), whether the driver-store
-// pre-install fails, the exit code, whether the pre-install was attempted.
+// Columns: what the update reports (0 = success), whether the system has
+// DiInstallDriverA, whether the driver-store pre-install fails, the exit code, whether
+// the pre-install was attempted.
 struct UpdateOutcomeCase {
     const char* name;
     uint32_t updateError;
+    bool hasPreinstall;
     bool preinstallFails;
     int exitCode;
     bool preinstallAttempted;
 };
 
 const UpdateOutcomeCase kUpdateOutcomes[] = {
-    {"device present", 0, false, setup64::kExitInstalled, false},
-    {"no device, package pre-installed", sys::kErrorNoSuchDevinst, false,
+    {"device present", 0, true, false, setup64::kExitInstalled, false},
+    {"no device, package pre-installed", sys::kErrorNoSuchDevinst, true, false,
      setup64::kExitPackagePreinstalled, true},
-    {"no device, pre-install fails", sys::kErrorNoSuchDevinst, true, setup64::kExitFailed,
+    {"no device, pre-install fails", sys::kErrorNoSuchDevinst, true, true, setup64::kExitFailed,
      true},
-    {"INF not found", sys::kErrorFileNotFound, false, setup64::kExitFailed, false},
-    {"invalid flags", sys::kErrorInvalidFlags, false, setup64::kExitFailed, false},
-    {"no more items", sys::kErrorNoMoreItems, false, setup64::kExitFailed, false},
-    {"still under WOW64", sys::kErrorInWow64, false, setup64::kExitFailed, false},
-    {"access denied", 5, false, setup64::kExitFailed, false},
+    // 64-bit XP and Server 2003: no driver store, the staged INF waits for the plug-in
+    {"no device, no driver store", sys::kErrorNoSuchDevinst, false, false,
+     setup64::kExitPackagePreinstalled, false},
+    {"device present, no driver store", 0, false, false, setup64::kExitInstalled, false},
+    {"INF not found", sys::kErrorFileNotFound, true, false, setup64::kExitFailed, false},
+    {"INF not found, no driver store", sys::kErrorFileNotFound, false, false,
+     setup64::kExitFailed, false},
+    {"invalid flags", sys::kErrorInvalidFlags, true, false, setup64::kExitFailed, false},
+    {"no more items", sys::kErrorNoMoreItems, true, false, setup64::kExitFailed, false},
+    {"still under WOW64", sys::kErrorInWow64, true, false, setup64::kExitFailed, false},
+    {"access denied", 5, true, false, setup64::kExitFailed, false},
 };
 
 TEST(Setup64, ExitCodeFollowsTheUpdateOutcome) {
@@ -43,6 +51,7 @@ TEST(Setup64, ExitCodeFollowsTheUpdateOutcome) {
         SCOPED_TRACE(c.name);
         fake::FakeSystem system;
         system.updateDriverError = c.updateError;
+        system.hasDiInstallDriver = c.hasPreinstall;
         system.diInstallDriverFails = c.preinstallFails;
 
         EXPECT_EQ(setup64::RunSetup64(system, RealArguments()), c.exitCode);
@@ -76,6 +85,7 @@ TEST(Setup64, PreinstallsOnlyAfterTheUpdateFoundNoDevice) {
 
     const std::vector<std::string> expected = {"GetFullPathName " + kRelativeInf,
                                                "UpdateDriverForPlugAndPlayDevices",
+                                               "GetProcAddress newdev DiInstallDriverA",
                                                "DiInstallDriver " + kAbsoluteInf};
     EXPECT_EQ(system.calls, expected);
 }

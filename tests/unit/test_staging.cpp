@@ -91,22 +91,77 @@ TEST_F(StagingTest, ExistingTargetIsDeletedAndCopiedAfresh) {
               std::vector<std::string>{"DeleteFile " + kDest + "\\UNIDRV.DLL"});
 }
 
-TEST_F(StagingTest, UndeletableOldTargetStaysWithoutAMessage) {
+TEST_F(StagingTest, OldTargetThatCannotBeDeletedStaysWithoutAMessage) {
+    enum Kind { InUse, ReadOnly, Directory };
+    struct Case {
+        const char* name;
+        Kind kind;
+    };
+    // what keeps the old UNIDRV.DLL of the destination from being deleted
+    const Case cases[] = {{"in use", InUse}, {"read-only", ReadOnly}, {"a folder", Directory}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake::FakeSystem machine;
+        fake::FakeUi window;
+        for (const auto& name : kNames) machine.AddFile(".\\i386\\" + name, "i386:" + name);
+        const std::string old = kDest + "\\UNIDRV.DLL";
+        if (c.kind == Directory) {
+            machine.AddDirectory(old);
+        } else {
+            machine.AddFile(old, "old", c.kind == ReadOnly ? sys::kFileAttributeReadonly
+                                                           : sys::kFileAttributeNormal);
+            if (c.kind == InUse) machine.inUse.insert(old);
+        }
+        EXPECT_EQ(package::StageDriverFiles(machine, window, kDest), 1);
+        EXPECT_TRUE(window.boxes.empty());
+        EXPECT_EQ(machine.FileBytes(old), c.kind == Directory ? "" : "old");
+        EXPECT_EQ(machine.CallsStartingWith("DeleteFile"),
+                  std::vector<std::string>{"DeleteFile " + old});
+        EXPECT_EQ(machine.CallsStartingWith("CopyFile").size(), 6u);
+        EXPECT_EQ(machine.sleptMilliseconds, 7u * 200u);
+    }
+}
+
+// One file whose old copy is replaced, then one whose copy fails: the pause between the
+// delete and the copy, the copy's arguments, and the box right after the failed copy.
+TEST_F(StagingTest, EachFileIsDeletedThenPausedThenCopiedAndAFailureIsToldAtOnce) {
     AddPackage("i386");
-    system.AddFile(kDest + "\\UNIDRV.DLL", "in use");
-    system.undeletable.insert(kDest + "\\UNIDRV.DLL");
-    EXPECT_EQ(package::StageDriverFiles(system, ui, kDest), 1);
-    EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_EQ(system.FileBytes(kDest + "\\UNIDRV.DLL"), "in use");
-    EXPECT_EQ(Copies().size(), 6u);
-    EXPECT_EQ(system.sleptMilliseconds, 7u * 200u);
+    const std::string first = kDest + "\\ZORQ80-Series.dll";
+    const std::string second = kDest + "\\ZORQ80-Series.gpd";
+    system.AddFile(first, "old");
+    system.failCopyTo.insert(second);
+    ui.timeline = &system.calls;
+    EXPECT_EQ(package::StageDriverFiles(system, ui, kDest), 0);
+    const std::vector<std::string> expected = {
+        "PathFileExists " + kDest,
+        "PathFileExists " + first,
+        "DeleteFile " + first,
+        "Sleep 100",
+        "PathFileExists " + first,
+        "CopyFile .\\i386\\ZORQ80-Series.dll -> " + first,
+        "GetFileAttributes " + first,
+        "Sleep 100",
+        "PathFileExists " + second,
+        "Sleep 100",
+        "PathFileExists " + second,
+        "CopyFile .\\i386\\ZORQ80-Series.gpd -> " + second,
+        "FormatMessage 5",
+        "box Access is denied.\r\n",
+    };
+    EXPECT_EQ(system.calls, expected);
 }
 
 TEST_F(StagingTest, MissingDestinationIsCreatedAndShown) {
     AddPackage("i386");
     const std::string dest = "C:\\WINDOWS\\Driver Cache\\i386";
     system.AddDirectory("C:\\WINDOWS\\Driver Cache");
+    ui.timeline = &system.calls;
     EXPECT_EQ(package::StageDriverFiles(system, ui, dest), 1);
+    // The folder is made first, then named, then the files follow.
+    const std::vector<std::string> head(system.calls.begin(), system.calls.begin() + 4);
+    EXPECT_EQ(head, (std::vector<std::string>{"PathFileExists " + dest, "CreateDirectory " + dest,
+                                              "box " + dest,
+                                              "PathFileExists " + dest + "\\ZORQ80-Series.dll"}));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, dest);
     EXPECT_EQ(ui.boxes[0].caption, "安装错误");
@@ -150,13 +205,37 @@ TEST_F(StagingTest, ErrorWithoutSystemTextShowsItsNumber) {
     EXPECT_EQ(ui.boxes[0].text, "3758096949 (0xE0000235)");
 }
 
-TEST_F(StagingTest, ReadOnlySourceEndsAsNormalFile) {
-    AddPackage("i386");
-    system.AddFile(".\\i386\\UNIRES.DLL", "ro", sys::kFileAttributeReadonly | 0x20);
-    EXPECT_EQ(package::StageDriverFiles(system, ui, kDest), 1);
-    EXPECT_EQ(system.FileAttributes(kDest + "\\UNIRES.DLL"), sys::kFileAttributeNormal);
-    EXPECT_EQ(system.CallsStartingWith("SetFileAttributes"),
-              std::vector<std::string>{"SetFileAttributes " + kDest + "\\UNIRES.DLL 128"});
+TEST_F(StagingTest, AttributesOfEachCopy) {
+    struct Case {
+        const char* name;
+        uint32_t sourceAttributes;
+        bool queryFails;
+        bool reset;
+        uint32_t copyAttributes;
+    };
+    // source's attributes, GetFileAttributesA fails after the copy, SetFileAttributesA
+    // (0x80) called, the copy's attributes in the end
+    const Case cases[] = {
+        {"normal", sys::kFileAttributeNormal, false, false, 0x20},
+        {"hidden", 0x2, false, false, 0x22},
+        {"read-only", sys::kFileAttributeReadonly | 0x20, false, true, sys::kFileAttributeNormal},
+        // a failed query reads as every bit set, read-only included
+        {"query fails", sys::kFileAttributeNormal, true, true, sys::kFileAttributeNormal},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake::FakeSystem machine;
+        fake::FakeUi window;
+        for (const auto& name : kNames) machine.AddFile(".\\i386\\" + name, name, c.sourceAttributes);
+        if (c.queryFails) machine.failMethod = "GetFileAttributes";
+        EXPECT_EQ(package::StageDriverFiles(machine, window, kDest), 1);
+        std::vector<std::string> resets;
+        for (const auto& name : kNames) {
+            EXPECT_EQ(machine.FileAttributes(kDest + "\\" + name), c.copyAttributes) << name;
+            if (c.reset) resets.push_back("SetFileAttributes " + kDest + "\\" + name + " 128");
+        }
+        EXPECT_EQ(machine.CallsStartingWith("SetFileAttributes"), resets);
+    }
 }
 
 TEST_F(StagingTest, SeparatorIsAlwaysAddedAndLongPathsAreNeverTruncated) {
