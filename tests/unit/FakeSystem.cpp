@@ -34,6 +34,8 @@ FakeSystem::FakeSystem() {
     messageTexts[2] = "The system cannot find the file specified.\r\n";
     messageTexts[3] = "The system cannot find the path specified.\r\n";
     messageTexts[5] = "Access is denied.\r\n";
+    messageTexts[32] =
+        "The process cannot access the file because it is being used by another process.\r\n";
     messageTexts[206] = "The filename or extension is too long.\r\n";
 }
 
@@ -124,6 +126,8 @@ bool FakeSystem::Injected(const char* method) {
     if (failMethod != method) return false;
     const int occurrence = occurrences_[method]++;
     if (failOccurrence != -1 && occurrence != failOccurrence) return false;
+    // Every method logs its call before it asks.
+    injectedAt.push_back(calls.size() - 1);
     if (failThrows) std::rethrow_exception(failThrows);
     lastError = kInjectedError;
     return true;

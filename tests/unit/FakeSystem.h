@@ -93,6 +93,7 @@ public:
 
     // --- what happened
     std::vector<std::string> calls;              // every call, in order, one line each
+    std::vector<size_t> injectedAt;              // indices in calls of the failed ones
     std::vector<StartedProcess> processes;       // started processes, in order
     std::vector<std::string> uninstalled;        // SetupUninstallOEMInf names, in order
     std::vector<std::string> updateDriverCalls;  // "hwid|inf|flags"

@@ -1,6 +1,7 @@
 // Every platform call that can fail is made to fail, once at a time and for good, in
-// whole install runs on each host class. Whatever fails, the run tells the user in words,
-// ends the program, and changes no file outside the staging destinations and the INF
+// whole install runs on each host class. Each failure that the program reports shows
+// its box, with its text, right after the failed call; each that it passes over shows
+// none there. No run changes a file outside the staging destinations and the INF
 // directory.
 
 #include <gtest/gtest.h>
@@ -31,6 +32,12 @@ const char* const kAllowedPrefixes[] = {
     "c:\\windows\\inf\\",
 };
 
+const std::string kDriverDirectoryX86 = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
+const std::string kDriverDirectoryX64 = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
+const std::string kDriverCache = "C:\\WINDOWS\\Driver Cache\\i386";
+// The spooler has the old universal driver loaded.
+const std::string kOldDriverInUse = kDriverDirectoryX86 + "\\UNIDRV.DLL";
+
 // A machine with the package and the leftovers of an earlier installation.
 void MakeLivedInMachine(fake::FakeSystem& system, Host host) {
     fake::MakeHost(system, host);
@@ -41,7 +48,8 @@ void MakeLivedInMachine(fake::FakeSystem& system, Host host) {
     system.AddFile("c:\\windows\\inf\\RT450.txt", "oem5.inf");
     system.AddFile("c:\\windows\\inf\\oem5.inf", "[Strings]\nModel=\"RT450\"\n");
     system.AddFile("c:\\windows\\inf\\oem9.inf", "; RT450 (副本 1)\n");
-    system.AddFile("C:\\WINDOWS\\system32\\spool\\drivers\\w32x86\\UNIDRV.DLL", "old");
+    system.AddFile(kOldDriverInUse, "old");
+    system.inUse.insert(kOldDriverInUse);
     if (host == Host::Win10x64 || host == Host::Win7x64) {
         system.updateDriverError = sys::kErrorInWow64;
         system.exitCode = 10;
@@ -56,6 +64,108 @@ std::string ChangedPath(const std::string& call) {
         return call.substr(18, call.rfind(' ') - 18);
     if (call.rfind("CopyFile ", 0) == 0) return call.substr(call.find(" -> ") + 4);
     return "";
+}
+
+struct Report {
+    bool told = false;
+    std::string text;
+    std::string caption;
+    bool afx = false;
+};
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+// UI events share the call log: "box <text>", "quit", "port <result>".
+bool IsUiEvent(const std::string& entry) {
+    return StartsWith(entry, "box ") || entry == "quit" || StartsWith(entry, "port ");
+}
+
+// The platform calls logged before the entry at, the nearest first.
+std::vector<std::string> CallsBefore(const std::vector<std::string>& log, size_t at,
+                                     size_t count) {
+    std::vector<std::string> calls;
+    while (at-- > 0 && calls.size() < count)
+        if (!IsUiEvent(log[at])) calls.push_back(log[at]);
+    return calls;
+}
+
+bool Contains(const std::vector<std::string>& log, size_t before, const std::string& prefix) {
+    for (size_t i = 0; i < before; ++i)
+        if (StartsWith(log[i], prefix)) return true;
+    return false;
+}
+
+// What the user is told right after the call at log[at] failed by injection of method.
+Report ReportOf(const std::vector<std::string>& log, size_t at, const std::string& method,
+                Host host) {
+    const std::string& call = log[at];
+    const std::string injected = "1117 (0x0000045D)";  // the system has no text for it
+    const bool installing = Contains(log, at, "SetupCopyOEMInf");
+    const std::string outcome =
+        host == Host::Win7x86 ? "请接入USB线(已经接好则重开打印机)，\n系统会自动安装打印机！"
+                              : "打印机安装失败，取消安装!";
+    const std::string startFailed = "创建安装进程失败，取消安装！";
+    const std::string setup64 = "CreateProcess .\\amd64\\Setup64.exe";
+    const std::string info = "信息提示";
+    const std::string installError = "安装错误";
+
+    if (method == "IsWow64Process") return {true, "IsWow64 error!", "setup", true};
+    if (method == "PathFileExists") {
+        const std::string path = call.substr(std::string("PathFileExists ").size());
+        if (StartsWith(path, ".\\")) return {true, path, "安装文件受损：找不到文件", false};
+        for (const auto& destination : {kDriverCache, kDriverDirectoryX86, kDriverDirectoryX64})
+            if (path == destination) return {true, path, installError, false};
+        // The check before the copy (after the pause that follows the first check or the
+        // delete): the old driver in use is copied over, which fails.
+        const auto before = CallsBefore(log, at, 2);
+        if (path == kOldDriverInUse && before.size() == 2 && before[0] == "Sleep 100" &&
+            (before[1] == call || before[1] == "DeleteFile " + path))
+            return {true,
+                    "The process cannot access the file because it is being used by another "
+                    "process.\r\n",
+                    installError, false};
+        return {};
+    }
+    if (method == "CopyFile" || method == "GetWindowsDirectory" ||
+        method == "GetPrinterDriverDirectory")
+        return {true, injected, installError, false};
+    if (method == "SetupCopyOEMInf") return {true, "打印机安装失败，取消安装!", info, false};
+    if (method == "SetupUninstallOEMInf")
+        return {true, "请尝试以\"管理员身份\"运行安装程序以获得更多支持!", "setup", true};
+    if (method == "CreateProcess" || method == "GetSystemDirectory")
+        return installing ? Report{true, startFailed, info, false}
+                          : Report{true, startFailed, "setup", true};
+    // An exit code that cannot be read is a failure without a word of its own, and so is
+    // an update that fails for an unknown reason: the sequence tells the outcome.
+    if (method == "GetExitCodeProcess" || method == "UpdateDriverForPlugAndPlayDevices")
+        return {true, outcome, info, false};
+    // The queue check after Setup64.exe found no device: a failed list is no queue.
+    if (method == "EnumPrinters" && Contains(log, at, setup64) &&
+        StartsWith(CallsBefore(log, at, 1).at(0), "CreateProcess "))
+        return {true, "请接入USB线(已经接好则重开打印机)，\n系统会自动安装打印机！", info, false};
+    return {};
+}
+
+// The numbers (among all boxes) of the boxes shown after log[at] before the next
+// platform call. Three calls may come between a failure and its box: a failed check
+// leads to the copy or to making the folder, and an error's text is formatted.
+std::vector<size_t> BoxesRightAfter(const std::vector<std::string>& log, size_t at) {
+    size_t boxNumber = 0;
+    for (size_t i = 0; i <= at; ++i)
+        if (StartsWith(log[i], "box ")) ++boxNumber;
+    std::vector<size_t> boxes;
+    for (size_t i = at + 1; i < log.size(); ++i) {
+        const std::string& entry = log[i];
+        if (StartsWith(entry, "box ")) {
+            boxes.push_back(boxNumber++);
+        } else if (!IsUiEvent(entry) && !StartsWith(entry, "FormatMessage ") &&
+                   !StartsWith(entry, "CreateDirectory ") && !StartsWith(entry, "CopyFile ")) {
+            break;
+        }
+    }
+    return boxes;
 }
 
 bool IsAllowed(fake::FakeSystem& system, const std::string& path) {
@@ -79,13 +189,29 @@ TEST_P(FaultInjection, EveryFailingCallIsToldAndTheProgramEnds) {
                 fake::FakeUi ui;
                 MakeLivedInMachine(system, host);
                 ui.portChoice = port;
+                ui.timeline = &system.calls;
                 system.failMethod = method;
                 system.failOccurrence = occurrence;
 
                 setup::InstallSequence(system, ui).OnInstall();
 
-                ASSERT_FALSE(ui.events.empty());
-                EXPECT_EQ(ui.events.back(), "quit");
+                for (size_t at : system.injectedAt) {
+                    SCOPED_TRACE("failed: " + system.calls[at]);
+                    const Report report = ReportOf(system.calls, at, method, host);
+                    const std::vector<size_t> boxes = BoxesRightAfter(system.calls, at);
+                    if (!report.told) {
+                        EXPECT_TRUE(boxes.empty()) << ui.boxes[boxes[0]].text;
+                        continue;
+                    }
+                    if (boxes.empty()) {
+                        ADD_FAILURE() << "no box for it";
+                        continue;
+                    }
+                    const fake::Box& box = ui.boxes[boxes[0]];
+                    EXPECT_EQ(box.text, report.text);
+                    EXPECT_EQ(box.caption, report.caption);
+                    EXPECT_EQ(box.afx, report.afx);
+                }
                 for (const auto& box : ui.boxes) EXPECT_FALSE(box.text.empty());
                 for (const auto& call : system.calls) {
                     const std::string path = ChangedPath(call);
