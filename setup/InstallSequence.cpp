@@ -2,6 +2,7 @@
 
 #include "host/Platform.h"
 #include "package/Staging.h"
+#include "package/StagingDestinations.h"
 #include "setup/CandidateCounts.h"
 #include "setup/DriverInstallation.h"
 #include "setup/Messages.h"
@@ -15,7 +16,6 @@ namespace setup {
 namespace {
 const char* const kInstalledText = "打印机安装成功!";
 const char* const kInstallErrorCaption = "安装错误";
-const char* const kDriverCacheSuffix = "\\Driver Cache\\i386";
 const char* const kUnexpectedErrorText = "安装出现意外错误，取消安装！";
 }  // namespace
 
@@ -88,22 +88,19 @@ void InstallSequence::OnInstall() {
 void InstallSequence::Run() {
     host::ClassifyHost(system_, ui_);
     RemovePreviousInstallations();
-    const bool olderHost = host::CurrentHostClass() == host::HostClass::Older32;
-    const int stagingPasses = olderHost ? 2 : 1;
+    const std::vector<package::StagingPass> passes = package::StagingPasses();
+    const int stagingPasses = static_cast<int>(passes.size());
     ui_.ShowProgress(sys::RunStep::Staging, 0, stagingPasses);
     if (VerifyPackageFiles() == 0) ui_.PostQuit();
 
     m_stagingDir.clear();
-    const std::string environment = g_is64BitOs != 0 ? "Windows x64" : "Windows NT x86";
-    if (olderHost) {
-        std::string windowsDirectory;
-        const bool have = system_.GetWindowsDirectory(windowsDirectory);
-        StageInto(have, windowsDirectory + kDriverCacheSuffix);
-        ui_.ShowProgress(sys::RunStep::Staging, 1, stagingPasses);
+    for (int done = 0; done < stagingPasses; ++done) {
+        std::string directory;
+        const bool have = package::StagingDestination(system_, passes[done], directory);
+        StageInto(have, directory);
+        if (done + 1 < stagingPasses)
+            ui_.ShowProgress(sys::RunStep::Staging, done + 1, stagingPasses);
     }
-    std::string driverDirectory;
-    const bool have = system_.GetPrinterDriverDirectory(environment, driverDirectory);
-    StageInto(have, driverDirectory);
 
     ui_.ShowProgress(sys::RunStep::Installation, 0, 1);
     int userNotified = 0;

@@ -41,6 +41,8 @@ CHOICES = {
 
 DARK_BLUE = (0, 64, 200)
 BLACK = (0, 0, 0)
+# The large button's font: a cell 38 units high.
+PORT_FONT_HEIGHT = 38
 # How far inside the large button's edge its inner rectangle runs.
 FRAME_INSET = 2
 
@@ -129,6 +131,11 @@ class PortDialog(E2eTestCase):
         self.check_true(caption_height >= 20 and caption_height >= 2 * label_height,
                         f"the large caption's glyphs are {caption_height} px high, the "
                         f"label's {label_height} px")
+        # The font itself, as the program made it, read inside the program by the box hook.
+        port = next(b for b in host.boxes(process="setup.exe") if b["caption"] == PORT_CAPTION)
+        fonts = {b["id"]: b.get("fontHeight") for b in port["buttons"]}
+        self.check_equal(fonts.get(IDC_PORT_BUTTON), PORT_FONT_HEIGHT,
+                         "the large button's font height in logical units")
         self.check_inner_rectangle(usb, button)
 
     def check_inner_rectangle(self, image, button):

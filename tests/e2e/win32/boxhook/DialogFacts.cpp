@@ -65,13 +65,23 @@ const char* MessageBoxIcon(HWND dialog) {
     return "none";
 }
 
+// The height that the control's font was made with, in logical units (a positive
+// value is the cell height); 0 when the control draws in the system font.
+long long FontHeight(HWND control) {
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    LOGFONTW facts = {};
+    if (!font || GetObjectW(font, sizeof facts, &facts) != sizeof facts) return 0;
+    return facts.lfHeight;
+}
+
 std::vector<JsonObject> VisibleButtons(HWND dialog) {
     std::vector<JsonObject> buttons;
     for (HWND child : Children(dialog)) {
         if (ClassName(child) != L"Button" || !HasVisibleStyle(child)) continue;
         JsonObject button;
         button.Add("id", static_cast<long long>(GetDlgCtrlID(child)))
-            .Add("text", WindowText(child));
+            .Add("text", WindowText(child))
+            .Add("fontHeight", FontHeight(child));
         buttons.push_back(button);
     }
     return buttons;

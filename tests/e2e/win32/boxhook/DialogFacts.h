@@ -11,7 +11,7 @@ namespace e2e {
 // A top-level window of the dialog class: message boxes and the program's dialogs.
 bool IsTopLevelDialog(HWND window);
 // Adds the caption, the owner's caption, the message-box text (static 0xFFFF) and icon
-// when it is a message box, the style and the visible buttons.
+// when it is a message box, the style and the visible buttons (id, text, font height).
 void AddDialogFacts(HWND dialog, JsonObject& facts);
 // The window's system menu: each item's command id and text, separators marked.
 JsonObject DescribeSystemMenu(HWND window);

@@ -16,6 +16,7 @@
 #include "RecordingUi.h"
 #include "host/Platform.h"
 #include "package/Package.h"
+#include "package/StagingDestinations.h"
 #include "sys/Win32System.h"
 
 namespace {
@@ -32,18 +33,15 @@ const char* HostClassName(host::HostClass hostClass) {
     return "?";
 }
 
-// The directories an install run stages into on this host, in order.
+// The directories an install run stages into on this host, in order, as the
+// installer's own code names them.
 std::vector<std::string> StagingDestinations(sys::System& system) {
     std::vector<std::string> destinations;
-    if (host::CurrentHostClass() == host::HostClass::Older32) {
-        std::string windowsDirectory;
-        if (system.GetWindowsDirectory(windowsDirectory))
-            destinations.push_back(e2e::AnsiToUtf8(windowsDirectory + "\\Driver Cache\\i386"));
+    for (const package::StagingPass pass : package::StagingPasses()) {
+        std::string directory;
+        if (package::StagingDestination(system, pass, directory))
+            destinations.push_back(e2e::AnsiToUtf8(directory));
     }
-    const std::string environment = g_is64BitOs != 0 ? "Windows x64" : "Windows NT x86";
-    std::string driverDirectory;
-    if (system.GetPrinterDriverDirectory(environment, driverDirectory))
-        destinations.push_back(e2e::AnsiToUtf8(driverDirectory));
     return destinations;
 }
 
