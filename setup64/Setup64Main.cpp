@@ -20,8 +20,8 @@ int RunSetup64(sys::System& system, const std::vector<std::string>& args) {
         // system has a driver store (DiInstallDriverA exists) that holds once the package
         // is in it, so a failed pre-install is a failure. 64-bit XP and Server 2003 have
         // none: Plug and Play installs from the INF that setup.exe staged before it
-        // asked for the port. newdev.dll is loaded: this program imports the update
-        // from it.
+        // asked for the port. The update has loaded newdev.dll, so it is asked in
+        // place.
         if (!system.HasProcAddress("newdev", "DiInstallDriverA") ||
             system.DiInstallDriver(fullInfPath))
             result = kExitPackagePreinstalled;
