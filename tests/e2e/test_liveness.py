@@ -87,7 +87,8 @@ class RunLiveness(LivenessCase):
             f"wait {MAIN_CAPTION}",
             f"cover {' '.join(map(str, COVERED))} 600",
             f"invalidate {' '.join(map(str, INVALIDATED))}",
-            "sleep 200",
+            # Well inside the 3 s pause, with room for a loaded machine.
+            "sleep 500",
             "snapshot run-2-installing",
             f"wait {INFO_CAPTION} {INSTALL_TIMEOUT_MS}",
             f"text {MESSAGE_TEXT:#x}",

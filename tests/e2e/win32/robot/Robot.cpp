@@ -25,6 +25,9 @@ constexpr int kPressAttempts = 5;
 constexpr long kDefaultWatchPeriodMs = 500;
 // Between the presses of a double click: well inside the system's double-click time.
 constexpr DWORD kBetweenClicksMs = 60;
+// Long enough for a paint of ours to have reached the screen before the window that owns
+// the pixels is asked to paint them again.
+constexpr DWORD kPaintFlushMs = 100;
 const wchar_t* const kCoverClass = L"e2e_robot_cover";
 
 std::vector<std::string> Utf8Words(const std::vector<std::wstring>& words) {
@@ -630,6 +633,10 @@ bool Robot::Invalidate(const Command& command, JsonObject& result, std::string& 
     const bool painted = dc && FillRect(dc, &part, brush);
     DeleteObject(brush);
     if (dc) ReleaseDC(current_, dc);
+    // The paint travels on this process's own display connection, which is flushed
+    // only when the thread waits; a repaint asked for before then can reach the screen
+    // first and be painted over by the late fill.
+    PumpFor(kPaintFlushMs);
     if (!painted || !RedrawWindow(current_, &part, nullptr,
                                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN)) {
         error = "cannot paint or invalidate the part";
