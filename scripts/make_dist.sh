@@ -4,6 +4,7 @@
 #   scripts/make_dist.sh [--zip] <win32-build-dir> <win64-build-dir> <out-dir>
 #
 #   <out-dir>/setup.exe                         from the i686 build
+#   <out-dir>/SilentSetup.exe                   from the i686 build: the unattended installer
 #   <out-dir>/amd64/   7 driver files, INF, Setup64.exe   (x64 resource DLL)
 #   <out-dir>/i386w7/  7 driver files, INF                (x86 resource DLL)
 #   <out-dir>/i386/    7 driver files, INF                (x86 resource DLL)
@@ -89,6 +90,7 @@ write_placeholder() {  # target, file name
 }
 
 setup_exe=$(find_setup)
+silent_exe=$(built_file "$win32/silent/SilentSetup.exe" pei-i386)
 setup64_exe=$(built_file "$win64/setup64/Setup64.exe" pei-x86-64)
 resources_x86=$(built_file "$win32/driver/ZORQ80-Series.dll" pei-i386)
 resources_x64=$(built_file "$win64/driver/ZORQ80-Series.dll" pei-x86-64)
@@ -105,6 +107,7 @@ fi
 rm -rf -- "$out"
 mkdir -p -- "$out"
 install -m 0755 "$setup_exe" "$out/setup.exe"
+install -m 0755 "$silent_exe" "$out/SilentSetup.exe"
 
 for variant in "${variants[@]}"; do
   dir=$out/$variant

@@ -46,64 +46,85 @@ void WriteRecordFile(sys::System& system, const std::string& stagedInfFileName) 
     system.WriteFile(path, stagedInfFileName);
 }
 
+// The result for the window program, and the outcome for a caller that asked for it.
+int Ended(InstallOutcome* outcome, InstallOutcome how, int result) {
+    if (outcome != nullptr) *outcome = how;
+    return result;
+}
+
 int InstallOnParallelPort(sys::System& system, sys::UiPort& ui,
-                          const PrinterSetupCommands& commands, int* userNotified) {
+                          const PrinterSetupCommands& commands, int* userNotified,
+                          InstallOutcome* outcome) {
+    bool allStarted = true;
     if (!StartPrinterSetupCommand(system, commands.driver)) {
+        allStarted = false;
         *userNotified = 1;
         Tell(ui, kProcessStartFailedText);
     }
     if (!StartPrinterSetupCommand(system, commands.printer)) {
         *userNotified = 1;
         Tell(ui, kProcessStartFailedText);
-        return 0;
+        return Ended(outcome, InstallOutcome::CommandNotStarted, 0);
     }
     system.Sleep(kParallelSettleMilliseconds);
-    return 1;
+    // The window program takes a started printer command for an installed printer even
+    // when its driver command did not start.
+    return Ended(outcome, allStarted ? InstallOutcome::Installed : InstallOutcome::CommandNotStarted,
+                 1);
 }
 
 int InstallThroughSetup64(sys::System& system, sys::UiPort& ui,
-                          const PrinterSetupCommands& commands, int* userNotified) {
+                          const PrinterSetupCommands& commands, int* userNotified,
+                          InstallOutcome* outcome) {
     const sys::ProcessExit run = system.CreateProcessAndWait("", kSetup64Command);
     if (!run.started) {
         *userNotified = 1;
         Tell(ui, kProcessStartFailedText);
-        return 0;
+        return Ended(outcome, InstallOutcome::CommandNotStarted, 0);
     }
     const uint32_t exitCode = run.exitCodeKnown ? run.exitCode : kSetupExitUnknown;
-    if (exitCode == kSetupExitInstalled) return 1;
-    if (exitCode != kSetupExitNoDevice) return 0;
+    if (exitCode == kSetupExitInstalled) return Ended(outcome, InstallOutcome::Installed, 1);
+    if (exitCode != kSetupExitNoDevice) return Ended(outcome, InstallOutcome::Setup64Failed, 0);
     // No printer plugged in: the package waits in the driver store for it.
     if (!StartPrinterSetupCommand(system, commands.driver)) {
         *userNotified = 1;
         Tell(ui, kProcessStartFailedText);
-        return 0;
+        return Ended(outcome, InstallOutcome::CommandNotStarted, 0);
     }
     if (!host::IsPrinterInstalled(system, kModelName)) {
         Tell(ui, kConnectUsbText);
         *userNotified = 1;
     }
-    return 1;
+    return Ended(outcome, InstallOutcome::WaitingForUsbDevice, 1);
 }
 
 int InstallForUsb(sys::System& system, sys::UiPort& ui, const std::string& fullInfPath,
-                  const PrinterSetupCommands& commands, int* userNotified) {
+                  const PrinterSetupCommands& commands, int* userNotified,
+                  InstallOutcome* outcome) {
     if (system.UpdateDriverForPlugAndPlayDevices(kUsbHardwareId, fullInfPath,
                                                  sys::kInstallFlagForce))
-        return 1;
+        return Ended(outcome, InstallOutcome::Installed, 1);
     switch (system.GetLastError()) {
-    case sys::kErrorNoSuchDevinst:
+    case sys::kErrorNoSuchDevinst: {
+        // Windows 7 and later install the staged package when the printer is plugged in.
+        const bool installsOnPlugIn = g_isWindows7 != 0 || g_isWindows8 != 0;
         *userNotified = 1;
-        Tell(ui, (g_isWindows7 != 0 || g_isWindows8 != 0) ? kConnectUsbText
-                                                            : "请检查打印机USB连线是否连接");
+        Tell(ui, installsOnPlugIn ? kConnectUsbText : "请检查打印机USB连线是否连接");
         system.Sleep(kNoDevicePauseMilliseconds);
-        return 0;
-    case sys::kErrorFileNotFound: Tell(ui, "ERROR_FILE_NOT_FOUND"); return 0;
-    case sys::kErrorInvalidFlags: Tell(ui, "ERROR_INVALID_FLAGS"); return 0;
-    case sys::kErrorNoMoreItems: Tell(ui, "NO_MORE_ITEMS"); return 0;
-    // A 32-bit process cannot install devices on 64-bit Windows.
-    case sys::kErrorInWow64: return InstallThroughSetup64(system, ui, commands, userNotified);
-    default: return 0;
+        return Ended(outcome,
+                     installsOnPlugIn ? InstallOutcome::WaitingForUsbDevice
+                                      : InstallOutcome::NoUsbDevice,
+                     0);
     }
+    case sys::kErrorFileNotFound: Tell(ui, "ERROR_FILE_NOT_FOUND"); break;
+    case sys::kErrorInvalidFlags: Tell(ui, "ERROR_INVALID_FLAGS"); break;
+    case sys::kErrorNoMoreItems: Tell(ui, "NO_MORE_ITEMS"); break;
+    // A 32-bit process cannot install devices on 64-bit Windows.
+    case sys::kErrorInWow64:
+        return InstallThroughSetup64(system, ui, commands, userNotified, outcome);
+    default: break;
+    }
+    return Ended(outcome, InstallOutcome::UsbUpdateFailed, 0);
 }
 }  // namespace
 
@@ -125,7 +146,8 @@ PrinterSetupCommands ChoosePrinterSetupCommands(sys::System& system) {
     return commands;
 }
 
-int InstallDriverAndPrinter(sys::System& system, sys::UiPort& ui, int* userNotified) {
+int InstallDriverAndPrinter(sys::System& system, sys::UiPort& ui, int* userNotified,
+                            InstallOutcome* outcome) {
     system.SetLastError(0);
     // The set-up API wants a full path; the command lines keep the relative one.
     const std::string infPath = package::InfPath(package::ChooseVariant());
@@ -137,14 +159,14 @@ int InstallDriverAndPrinter(sys::System& system, sys::UiPort& ui, int* userNotif
     if (!system.SetupCopyOEMInf(fullInfPath, stagedInfPath, stagedInfFileName)) {
         *userNotified = 1;
         Tell(ui, kInstallFailedText);
-        return 0;
+        return Ended(outcome, InstallOutcome::InfNotStaged, 0);
     }
     WriteRecordFile(system, stagedInfFileName);
 
     const PrinterSetupCommands commands = ChoosePrinterSetupCommands(system);
     if (ui.RunPortDialog() == PORT_PARALLEL)
-        return InstallOnParallelPort(system, ui, commands, userNotified);
-    return InstallForUsb(system, ui, fullInfPath, commands, userNotified);
+        return InstallOnParallelPort(system, ui, commands, userNotified, outcome);
+    return InstallForUsb(system, ui, fullInfPath, commands, userNotified, outcome);
 }
 
 }  // namespace setup

@@ -26,8 +26,25 @@ PrinterSetupCommands ChoosePrinterSetupCommands(sys::System& system);
 // The record file that names the INF staged for a printer: c:\windows\inf\<name>.txt.
 std::string RecordFilePath(const std::string& fileNameForm);
 
+// How the step ended, for a caller that must tell the outcomes apart; the window
+// program needs only the result and the flag.
+enum class InstallOutcome {
+    Installed,            // both LPT1: commands started, the USB update made, or
+                          // Setup64.exe reported the printer installed
+    WaitingForUsbDevice,  // the package is staged and installs when the printer is
+                          // plugged in (the user was told so, or its queue is there)
+    InfNotStaged,         // SetupCopyOEMInfA failed
+    CommandNotStarted,    // a printer-setup command or Setup64.exe did not start
+    NoUsbDevice,          // no printer with the hardware id, on a host that does not
+                          // install it when it is plugged in later
+    UsbUpdateFailed,      // the USB update failed with another code
+    Setup64Failed,        // Setup64.exe ended with another exit code
+};
+
 // 1 when the printer is taken as installed, 0 when not. Sets *userNotified to 1 when it
-// has told the user the outcome itself; never sets it to 0.
-int InstallDriverAndPrinter(sys::System& system, sys::UiPort& ui, int* userNotified);
+// has told the user the outcome itself; never sets it to 0. *outcome, when given, says
+// how the step ended.
+int InstallDriverAndPrinter(sys::System& system, sys::UiPort& ui, int* userNotified,
+                            InstallOutcome* outcome = nullptr);
 
 }  // namespace setup

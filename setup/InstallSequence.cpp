@@ -2,11 +2,8 @@
 
 #include "host/Platform.h"
 #include "package/Staging.h"
-#include "package/StagingDestinations.h"
 #include "setup/CandidateCounts.h"
-#include "setup/DriverInstallation.h"
 #include "setup/Messages.h"
-#include "setup/Removal.h"
 #include "setup/RemovalList.h"
 
 #include <vector>
@@ -25,11 +22,13 @@ int InstallSequence::StageDriverFiles() {
     return package::StageDriverFiles(system_, ui_, m_stagingDir);
 }
 
-int InstallSequence::InstallDriverAndPrinter(int* userNotified) {
-    return setup::InstallDriverAndPrinter(system_, ui_, userNotified);
+int InstallSequence::InstallDriverAndPrinter(int* userNotified, InstallOutcome* outcome) {
+    return setup::InstallDriverAndPrinter(system_, ui_, userNotified, outcome);
 }
 
-void InstallSequence::RemovePreviousInstallations() {
+void InstallSequence::ClassifyHost() { host::ClassifyHost(system_, ui_); }
+
+int InstallSequence::RemovePreviousInstallations(RemovalRequest* request) {
     // The same staged INF files are searched for every name: one pass over each counts
     // all the names, and the counts serve while the file stays unchanged.
     const std::vector<std::string>& names = RemovalList();
@@ -38,24 +37,29 @@ void InstallSequence::RemovePreviousInstallations() {
     int lastResult = 1;
     for (int index = 0; index < total; ++index) {
         ui_.ShowProgress(sys::RunStep::Removal, index, total);
-        lastResult = RemovePreviousInstallation(system_, ui_, names[index], infCounts);
+        RemovalRequest each;
+        each.onEveryHost = request != nullptr && request->onEveryHost;
+        lastResult = RemovePreviousInstallation(system_, ui_, names[index], infCounts,
+                                                request != nullptr ? &each : nullptr);
+        if (request != nullptr && index + 1 == total)
+            request->failedUninstalls = each.failedUninstalls;
     }
     // Only the model's own last removal counts; the others are best effort.
-    if (lastResult == 0) ui_.PostQuit();
+    return lastResult;
 }
 
 // A directory the system could not give is never staged into: its copies would land in
 // the root of the current drive.
-void InstallSequence::StageInto(bool haveDirectory, const std::string& directory) {
-    if (!haveDirectory) {
+int InstallSequence::StagePass(package::StagingPass pass) {
+    std::string directory;
+    if (!package::StagingDestination(system_, pass, directory)) {
         const uint32_t error = system_.GetLastError();
         ui_.MessageBox(package::ErrorText(system_, error), kInstallErrorCaption,
                        sys::kMbIconInformation);
-        ui_.PostQuit();
-        return;
+        return 0;
     }
     m_stagingDir = directory;
-    if (StageDriverFiles() == 0) ui_.PostQuit();
+    return StageDriverFiles();
 }
 
 void InstallSequence::TellOutcome(int installed, int userNotified) {
@@ -86,8 +90,8 @@ void InstallSequence::OnInstall() {
 }
 
 void InstallSequence::Run() {
-    host::ClassifyHost(system_, ui_);
-    RemovePreviousInstallations();
+    ClassifyHost();
+    if (RemovePreviousInstallations() == 0) ui_.PostQuit();
     const std::vector<package::StagingPass> passes = package::StagingPasses();
     const int stagingPasses = static_cast<int>(passes.size());
     ui_.ShowProgress(sys::RunStep::Staging, 0, stagingPasses);
@@ -95,9 +99,7 @@ void InstallSequence::Run() {
 
     m_stagingDir.clear();
     for (int done = 0; done < stagingPasses; ++done) {
-        std::string directory;
-        const bool have = package::StagingDestination(system_, passes[done], directory);
-        StageInto(have, directory);
+        if (StagePass(passes[done]) == 0) ui_.PostQuit();
         if (done + 1 < stagingPasses)
             ui_.ShowProgress(sys::RunStep::Staging, done + 1, stagingPasses);
     }

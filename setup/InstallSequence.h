@@ -1,11 +1,15 @@
 #pragma once
 // The whole work behind the install button: classify the host, remove earlier
 // installations, verify and stage the package, install the printer, tell the outcome.
-// A failing step never stops the run: it posts quit and the run goes on, so that every
-// later modal loop of the run closes at once.
+// OnInstall is the window program's run: a failing step never stops it, it posts quit
+// and the run goes on, so that every later modal loop of the run closes at once. The
+// steps are public for a caller that stops at the first failing one instead.
 
 #include <string>
 
+#include "package/StagingDestinations.h"
+#include "setup/DriverInstallation.h"
+#include "setup/Removal.h"
 #include "sys/UiPort.h"
 #include "sys/System.h"
 
@@ -21,18 +25,29 @@ public:
     // box and ends the run as a failure does (quit posted).
     void OnInstall();
 
+    // The steps of a run, in the order OnInstall takes them. Each step that can fail
+    // returns 0 when it did, after telling the user why.
+    void ClassifyHost();
+    // Removes what earlier installations left for every name of the removal list; only
+    // the model's own last removal decides the result. A request, when given, applies to
+    // every name, and reports the failed uninstalls of that last removal.
+    int RemovePreviousInstallations(RemovalRequest* request = nullptr);
     int VerifyPackageFiles();
+    // One staging pass (package::StagingPasses gives them in order): the destination
+    // into m_stagingDir, then the driver files into it.
+    int StagePass(package::StagingPass pass);
+    int InstallDriverAndPrinter(int* userNotified, InstallOutcome* outcome = nullptr);
+    // The outcome message, unless the installation told the user itself; posts quit
+    // after a failure message.
+    void TellOutcome(int installed, int userNotified);
+
     int StageDriverFiles();
-    int InstallDriverAndPrinter(int* userNotified);
 
     // Destination of the current staging pass.
     std::string m_stagingDir;
 
 private:
     void Run();
-    void RemovePreviousInstallations();
-    void StageInto(bool haveDirectory, const std::string& directory);
-    void TellOutcome(int installed, int userNotified);
 
     sys::System& system_;
     sys::UiPort& ui_;

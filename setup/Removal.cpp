@@ -45,21 +45,24 @@ bool StartDeletion(sys::System& system, sys::UiPort& ui, const std::string& comm
     return false;
 }
 
-void UninstallStagedInf(sys::System& system, sys::UiPort& ui, const std::string& infFileName) {
-    if (!system.SetupUninstallOEMInf(infFileName, sys::kSuoiForceDelete))
-        ui.AfxMessageBox(kRunAsAdministratorText, sys::kMbOk);
+void UninstallStagedInf(sys::System& system, sys::UiPort& ui, const std::string& infFileName,
+                        RemovalRequest* request) {
+    if (system.SetupUninstallOEMInf(infFileName, sys::kSuoiForceDelete)) return;
+    ui.AfxMessageBox(kRunAsAdministratorText, sys::kMbOk);
+    if (request != nullptr) ++request->failedUninstalls;
 }
 
 // The recorded name is trusted as it is: no look into the INF's content.
-void UninstallRecordedInf(sys::System& system, sys::UiPort& ui, const std::string& record) {
+void UninstallRecordedInf(sys::System& system, sys::UiPort& ui, const std::string& record,
+                          RemovalRequest* request) {
     const std::string infFileName = UpToFirstZero(record).substr(0, kRecordedNameMaxBytes);
     if (system.PathFileExists(kInfDirectory + infFileName))
-        UninstallStagedInf(system, ui, infFileName);
+        UninstallStagedInf(system, ui, infFileName, request);
 }
 
 // Without the run's counts, the name's search is made once for the whole scan.
 void UninstallInfsNaming(sys::System& system, sys::UiPort& ui, const std::string& name,
-                         CandidateCounts* infCounts) {
+                         CandidateCounts* infCounts, RemovalRequest* request) {
     // An empty name is found in no file: no file need be opened.
     if (name.empty()) return;
     std::optional<NameSearch> ownSearch;
@@ -71,13 +74,15 @@ void UninstallInfsNaming(sys::System& system, sys::UiPort& ui, const std::string
         const int count = infCounts != nullptr
                               ? infCounts->Count(path, name)
                               : (CountNamesInFile(system, path, *ownSearch, counts) ? counts[0] : 0);
-        if (count > 0 && system.PathFileExists(path)) UninstallStagedInf(system, ui, candidate);
+        if (count > 0 && system.PathFileExists(path))
+            UninstallStagedInf(system, ui, candidate, request);
     }
 }
 
 int RemoveFor(sys::System& system, sys::UiPort& ui, const std::string& name,
-              CandidateCounts* infCounts) {
-    if (g_is64BitOs == 0 && g_isWindows7 == 0 && g_isWindows8 == 0) return 1;
+              CandidateCounts* infCounts, RemovalRequest* request) {
+    const bool onEveryHost = request != nullptr && request->onEveryHost;
+    if (!onEveryHost && g_is64BitOs == 0 && g_isWindows7 == 0 && g_isWindows8 == 0) return 1;
 
     const std::string printerName = UpToFirstZero(name);
     const std::string deletePrinter = WithQuotedName(kDeletePrinterCommand, printerName);
@@ -94,9 +99,9 @@ int RemoveFor(sys::System& system, sys::UiPort& ui, const std::string& name,
     const sys::FileRead record =
         system.ReadFile(RecordFilePath(FileNameForm(printerName)), kRecordReadBytes);
     if (record.opened && record.readOk) {
-        UninstallRecordedInf(system, ui, record.bytes);
+        UninstallRecordedInf(system, ui, record.bytes, request);
     } else {
-        UninstallInfsNaming(system, ui, printerName, infCounts);
+        UninstallInfsNaming(system, ui, printerName, infCounts, request);
     }
     return 1;
 }
@@ -104,12 +109,12 @@ int RemoveFor(sys::System& system, sys::UiPort& ui, const std::string& name,
 }  // namespace
 
 int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::string& name) {
-    return RemoveFor(system, ui, name, nullptr);
+    return RemoveFor(system, ui, name, nullptr, nullptr);
 }
 
 int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::string& name,
-                               CandidateCounts& infCounts) {
-    return RemoveFor(system, ui, name, &infCounts);
+                               CandidateCounts& infCounts, RemovalRequest* request) {
+    return RemoveFor(system, ui, name, &infCounts, request);
 }
 
 int CountOccurrencesInFile(sys::System& system, std::string path, std::string text) {

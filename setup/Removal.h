@@ -10,6 +10,16 @@
 
 namespace setup {
 
+// For a caller that removes on request rather than before an install, and must tell
+// a complete removal from one that left a staged INF behind.
+struct RemovalRequest {
+    // Remove on every host class, the older 32-bit one included, which the removal
+    // before an install passes over.
+    bool onEveryHost = false;
+    // Out: the staged INF files whose uninstall failed (the user was told of each).
+    int failedUninstalls = 0;
+};
+
 // On hosts where no platform flag is set, does nothing and returns 1. Otherwise deletes
 // the queue and the driver of that name when the spooler lists them (the commands are
 // started, never waited for), then uninstalls the INF named in the name's record file,
@@ -18,9 +28,9 @@ namespace setup {
 // a failed INF uninstall is told to the user and still returns 1.
 int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::string& name);
 // The same, with the scan's counts taken from those that the caller keeps across the
-// names of one run.
+// names of one run, and for a request when one is given.
 int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::string& name,
-                               CandidateCounts& infCounts);
+                               CandidateCounts& infCounts, RemovalRequest* request = nullptr);
 
 // Non-overlapping, case-sensitive occurrences of text (up to its first zero byte) in the
 // file's text (its bytes up to the first zero byte), each starting on a character

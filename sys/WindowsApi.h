@@ -14,16 +14,20 @@
 
 #undef CopyFile
 #undef CreateDirectory
+#undef CreateMutex
 #undef CreateProcess
 #undef DeleteFile
 #undef DiInstallDriver
 #undef EnumPrinterDrivers
 #undef EnumPrinters
+#undef FindWindow
 #undef FormatMessage
+#undef GetCurrentDirectory
 #undef GetFileAttributes
 #undef GetFullPathName
 #undef GetPrinterDriverDirectory
 #undef GetSystemDirectory
+#undef GetTempPath
 #undef GetVersionEx
 #undef GetWindowsDirectory
 #undef PathFileExists

@@ -7,24 +7,11 @@
 #include <gtest/gtest.h>
 
 #include "setup/InstallSequence.h"
-#include "tests/unit/HostFixture.h"
+#include "tests/unit/LivedInMachine.h"
 
 namespace {
 
 using fake::Host;
-
-const char* const kFallibleCalls[] = {
-    "HasProcAddress",   "IsWow64Process",     "GetVersionEx",
-    "PathFileExists",   "CreateDirectory",    "CopyFile",
-    "DeleteFile",       "GetFileAttributes",  "SetFileAttributes",
-    "ReadFile",         "WriteFile",          "GetFullPathName",
-    "GetWindowsDirectory", "GetSystemDirectory", "GetPrinterDriverDirectory",
-    "EnumPrinterDrivers",  "EnumPrinters",     "CreateProcess",
-    "GetExitCodeProcess",  "SetupCopyOEMInf",  "SetupUninstallOEMInf",
-    "UpdateDriverForPlugAndPlayDevices",
-};
-// -1 fails every call of the kind; the others fail one call, counted from 0.
-const int kOccurrences[] = {-1, 0, 1, 7, 150};
 
 const char* const kAllowedPrefixes[] = {
     "c:\\windows\\system32\\spool\\drivers\\",
@@ -35,26 +22,7 @@ const char* const kAllowedPrefixes[] = {
 const std::string kDriverDirectoryX86 = "C:\\WINDOWS\\system32\\spool\\drivers\\w32x86";
 const std::string kDriverDirectoryX64 = "C:\\WINDOWS\\system32\\spool\\drivers\\x64";
 const std::string kDriverCache = "C:\\WINDOWS\\Driver Cache\\i386";
-// The spooler has the old universal driver loaded.
-const std::string kOldDriverInUse = kDriverDirectoryX86 + "\\UNIDRV.DLL";
-
-// A machine with the package and the leftovers of an earlier installation.
-void MakeLivedInMachine(fake::FakeSystem& system, Host host) {
-    fake::MakeHost(system, host);
-    fake::AddWholePackage(system);
-    system.AddDirectory("C:\\WINDOWS\\Driver Cache\\i386");
-    system.printers = {"RT450", "RT450 (副本 1)"};
-    system.drivers = {"RT450"};
-    system.AddFile("c:\\windows\\inf\\RT450.txt", "oem5.inf");
-    system.AddFile("c:\\windows\\inf\\oem5.inf", "[Strings]\nModel=\"RT450\"\n");
-    system.AddFile("c:\\windows\\inf\\oem9.inf", "; RT450 (副本 1)\n");
-    system.AddFile(kOldDriverInUse, "old");
-    system.inUse.insert(kOldDriverInUse);
-    if (host == Host::Win10x64 || host == Host::Win7x64) {
-        system.updateDriverError = sys::kErrorInWow64;
-        system.exitCode = 10;
-    }
-}
+using fake::kOldDriverInUse;
 
 // The path a changing call acts on, or "" for calls that change nothing.
 std::string ChangedPath(const std::string& call) {
@@ -179,15 +147,15 @@ class FaultInjection : public ::testing::TestWithParam<Host> {};
 
 TEST_P(FaultInjection, EveryFailingCallIsToldAndTheProgramEnds) {
     const Host host = GetParam();
-    for (const char* method : kFallibleCalls) {
-        for (int occurrence : kOccurrences) {
+    for (const char* method : fake::kFallibleCalls) {
+        for (int occurrence : fake::kOccurrences) {
             for (int port : {76, 85}) {
                 SCOPED_TRACE(std::string(method) + " #" + std::to_string(occurrence) +
                              " port " + std::to_string(port));
                 fake::SetFlags(0, 0, 0);
                 fake::FakeSystem system;
                 fake::FakeUi ui;
-                MakeLivedInMachine(system, host);
+                fake::MakeLivedInMachine(system, host);
                 ui.portChoice = port;
                 ui.timeline = &system.calls;
                 system.failMethod = method;
@@ -225,14 +193,7 @@ TEST_P(FaultInjection, EveryFailingCallIsToldAndTheProgramEnds) {
     fake::SetFlags(0, 0, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(HostClasses, FaultInjection,
-                         ::testing::Values(Host::Xp32, Host::Win7x86, Host::Win10x64),
-                         [](const ::testing::TestParamInfo<Host>& param) {
-                             switch (param.param) {
-                             case Host::Xp32: return "Xp32";
-                             case Host::Win7x86: return "Win7x86";
-                             default: return "Win10x64";
-                             }
-                         });
+INSTANTIATE_TEST_SUITE_P(HostClasses, FaultInjection, fake::FaultInjectionHosts(),
+                         fake::FaultInjectionHostName);
 
 }  // namespace

@@ -93,7 +93,7 @@ Robot::~Robot() {
 const std::vector<Robot::Verb>& Robot::Verbs() {
     static const std::vector<Verb> kVerbs = {
         {L"hook", 0, 0, &Robot::Hook},
-        {L"start", 1, 2, &Robot::Start},
+        {L"start", 1, 3, &Robot::Start},
         {L"wait", 1, 2, &Robot::Wait},
         {L"gone", 0, 1, &Robot::Gone},
         {L"absent", 2, 2, &Robot::Absent},
@@ -226,7 +226,9 @@ bool Robot::Start(const Command& command, JsonObject& result, std::string& error
     }
     const std::wstring& program = command.args[0];
     std::wstring commandLine = L"\"" + program + L"\"";
-    const wchar_t* directory = command.args.size() > 1 ? command.args[1].c_str() : nullptr;
+    if (command.args.size() > 2) commandLine += L" " + command.args[2];
+    const wchar_t* directory =
+        command.args.size() > 1 && !command.args[1].empty() ? command.args[1].c_str() : nullptr;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};

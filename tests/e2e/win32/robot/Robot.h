@@ -5,7 +5,10 @@
 // Verbs (ids and times in decimal or 0x hex; times in milliseconds):
 //   hook                      set the box hooks (e2e_boxhook.dll beside the robot),
 //                             removed again when the robot ends
-//   start <program> [<dir>]   start a program, with <dir> as its current directory
+//   start <program> [<dir> [<arguments>]]
+//                             start a program, with <dir> as its current directory
+//                             ("" for the robot's own) and <arguments> after its
+//                             quoted name on its command line, as they are
 //   wait <caption> [<ms>]     wait for a visible dialog with that caption; it becomes
 //                             the current window (default 10000 ms)
 //   gone [<ms>]               wait until the current window is destroyed

@@ -1,0 +1,25 @@
+#include "silent/ExitCodes.h"
+
+namespace silent {
+
+const char* ExitCodeMeaning(int code) {
+    switch (code) {
+    case kExitSuccess: return "success";
+    case kExitWaitingForUsbDevice:
+        return "driver staged; the printer installs when its USB cable is plugged in";
+    case kExitDamagedPackage: return "damaged package: a file of the package folder is missing";
+    case kExitStagingFailed: return "copying the driver files failed";
+    case kExitInfStagingFailed: return "the system did not stage the INF file";
+    case kExitCommandNotStarted: return "a printer-setup command or Setup64.exe could not start";
+    case kExitNoUsbDevice: return "no USB printer is connected";
+    case kExitUsbUpdateFailed: return "the USB driver update failed";
+    case kExitSetup64Failed: return "Setup64.exe failed";
+    case kExitRemovalNeedsAdministrator:
+        return "removal incomplete: run as administrator";
+    case kExitAnotherInstallRunning: return "another installation is running";
+    case kExitInvalidCommandLine: return "invalid command line";
+    default: return "unknown";
+    }
+}
+
+}  // namespace silent

@@ -1,0 +1,164 @@
+#include "silent/LoggingSystem.h"
+
+#include <cstdio>
+
+namespace silent {
+
+std::string DescribeError(sys::System& system, uint32_t code) {
+    char number[48];
+    std::snprintf(number, sizeof number, "error %lu (0x%08lX)", static_cast<unsigned long>(code),
+                  static_cast<unsigned long>(code));
+    const std::string text = system.FormatMessage(code);
+    return text.empty() ? std::string(number) : number + (": " + text);
+}
+
+bool LoggingSystem::LogFailure(const std::string& what) {
+    const uint32_t code = inner_.GetLastError();
+    log_.Write(what + " failed: " + DescribeError(inner_, code));
+    // Telling the error may have changed it; the logic reads it next.
+    inner_.SetLastError(code);
+    return false;
+}
+
+bool LoggingSystem::HasProcAddress(const std::string& module, const std::string& procName) {
+    return inner_.HasProcAddress(module, procName);
+}
+bool LoggingSystem::IsWow64Process(int32_t& result) {
+    return inner_.IsWow64Process(result) || LogFailure("IsWow64Process");
+}
+uint16_t LoggingSystem::GetSystemInfoProcessorArchitecture() {
+    return inner_.GetSystemInfoProcessorArchitecture();
+}
+bool LoggingSystem::GetVersionEx(sys::OsVersion& version) {
+    if (!inner_.GetVersionEx(version)) return LogFailure("GetVersionExA");
+    log_.Write("Windows version " + std::to_string(version.majorVersion) + "." +
+               std::to_string(version.minorVersion) + ", product type " +
+               std::to_string(version.productType));
+    return true;
+}
+int LoggingSystem::GetSystemMetrics(int index) { return inner_.GetSystemMetrics(index); }
+uint32_t LoggingSystem::GetLastError() { return inner_.GetLastError(); }
+void LoggingSystem::SetLastError(uint32_t code) { inner_.SetLastError(code); }
+std::string LoggingSystem::FormatMessage(uint32_t code) { return inner_.FormatMessage(code); }
+void LoggingSystem::Sleep(uint32_t milliseconds) { inner_.Sleep(milliseconds); }
+bool LoggingSystem::PathFileExists(const std::string& path) { return inner_.PathFileExists(path); }
+
+bool LoggingSystem::CreateDirectory(const std::string& path) {
+    if (!inner_.CreateDirectory(path)) return LogFailure("creating the folder " + path);
+    log_.Write("created the folder " + path);
+    return true;
+}
+
+bool LoggingSystem::CopyFile(const std::string& source, const std::string& target,
+                             bool failIfExists) {
+    if (!inner_.CopyFile(source, target, failIfExists))
+        return LogFailure("copying " + source + " to " + target);
+    log_.Write("copied " + source + " to " + target);
+    return true;
+}
+
+bool LoggingSystem::DeleteFile(const std::string& path) {
+    if (!inner_.DeleteFile(path)) return LogFailure("deleting " + path);
+    log_.Write("deleted " + path);
+    return true;
+}
+
+uint32_t LoggingSystem::GetFileAttributes(const std::string& path) {
+    return inner_.GetFileAttributes(path);
+}
+bool LoggingSystem::SetFileAttributes(const std::string& path, uint32_t attributes) {
+    return inner_.SetFileAttributes(path, attributes) ||
+           LogFailure("setting the attributes of " + path);
+}
+bool LoggingSystem::GetFileStamp(const std::string& path, sys::FileStamp& stamp) {
+    return inner_.GetFileStamp(path, stamp);
+}
+sys::FileRead LoggingSystem::ReadFile(const std::string& path, uint32_t maxBytes) {
+    return inner_.ReadFile(path, maxBytes);
+}
+
+sys::FileScan LoggingSystem::ScanFile(const std::string& path, uint32_t chunkBytes,
+                                     const sys::ChunkConsumer& consume) {
+    return inner_.ScanFile(path, chunkBytes, consume);
+}
+
+bool LoggingSystem::WriteFile(const std::string& path, const std::string& bytes) {
+    if (!inner_.WriteFile(path, bytes)) return LogFailure("writing " + path);
+    log_.Write("wrote " + path + ": " + bytes);
+    return true;
+}
+
+std::string LoggingSystem::GetFullPathName(const std::string& path) {
+    return inner_.GetFullPathName(path);
+}
+bool LoggingSystem::GetWindowsDirectory(std::string& directory) {
+    return inner_.GetWindowsDirectory(directory) || LogFailure("GetWindowsDirectoryA");
+}
+bool LoggingSystem::GetSystemDirectory(std::string& directory) {
+    return inner_.GetSystemDirectory(directory) || LogFailure("GetSystemDirectoryA");
+}
+bool LoggingSystem::GetPrinterDriverDirectory(const std::string& environment,
+                                              std::string& directory) {
+    if (!inner_.GetPrinterDriverDirectory(environment, directory))
+        return LogFailure("GetPrinterDriverDirectoryA for \"" + environment + "\"");
+    log_.Write("printer driver directory for \"" + environment + "\": " + directory);
+    return true;
+}
+std::vector<std::string> LoggingSystem::EnumPrinterDrivers() { return inner_.EnumPrinterDrivers(); }
+std::vector<std::string> LoggingSystem::EnumPrinters() { return inner_.EnumPrinters(); }
+
+bool LoggingSystem::CreateProcess(const std::string& applicationName,
+                                  const std::string& commandLine) {
+    if (!inner_.CreateProcess(applicationName, commandLine))
+        return LogFailure("starting the command " + commandLine);
+    log_.Write("started the command " + commandLine);
+    return true;
+}
+
+sys::ProcessExit LoggingSystem::CreateProcessAndWait(const std::string& applicationName,
+                                                     const std::string& commandLine) {
+    const sys::ProcessExit run = inner_.CreateProcessAndWait(applicationName, commandLine);
+    if (!run.started) {
+        LogFailure("starting the command " + commandLine);
+    } else if (!run.exitCodeKnown) {
+        LogFailure("reading the exit code of " + commandLine);
+    } else {
+        log_.Write("the command " + commandLine + " ended with exit code " +
+                   std::to_string(run.exitCode));
+    }
+    return run;
+}
+
+bool LoggingSystem::SetupCopyOEMInf(const std::string& sourceInfPath,
+                                    std::string& destinationName,
+                                    std::string& destinationFileName) {
+    if (!inner_.SetupCopyOEMInf(sourceInfPath, destinationName, destinationFileName))
+        return LogFailure("staging the INF file " + sourceInfPath);
+    log_.Write("staged the INF file " + sourceInfPath + " as " + destinationName);
+    return true;
+}
+
+bool LoggingSystem::SetupUninstallOEMInf(const std::string& infFileName, uint32_t flags) {
+    if (!inner_.SetupUninstallOEMInf(infFileName, flags))
+        return LogFailure("uninstalling the staged INF file " + infFileName);
+    log_.Write("uninstalled the staged INF file " + infFileName);
+    return true;
+}
+
+bool LoggingSystem::UpdateDriverForPlugAndPlayDevices(const std::string& hardwareId,
+                                                      const std::string& fullInfPath,
+                                                      uint32_t installFlags) {
+    if (!inner_.UpdateDriverForPlugAndPlayDevices(hardwareId, fullInfPath, installFlags))
+        return LogFailure("the driver update for " + hardwareId + " from " + fullInfPath);
+    log_.Write("updated the driver of " + hardwareId + " from " + fullInfPath);
+    return true;
+}
+
+bool LoggingSystem::DiInstallDriver(const std::string& fullInfPath) {
+    if (!inner_.DiInstallDriver(fullInfPath))
+        return LogFailure("staging the driver package " + fullInfPath);
+    log_.Write("staged the driver package " + fullInfPath);
+    return true;
+}
+
+}  // namespace silent

@@ -1,0 +1,213 @@
+#include "silent/SilentSetup.h"
+
+#include "host/Platform.h"
+#include "package/Package.h"
+#include "package/StagingDestinations.h"
+#include "setup/DriverInstallation.h"
+#include "setup/InstallSequence.h"
+#include "setup/ModelName.h"
+#include "setup/PortChoice.h"
+#include "setup/Removal.h"
+#include "silent/CommandLine.h"
+#include "silent/ExitCodes.h"
+#include "silent/InstallLog.h"
+#include "silent/LoggingSystem.h"
+#include "silent/SilentUi.h"
+
+namespace silent {
+
+namespace {
+
+const char* const kUsageLines[] = {
+    "RT450 printer driver - unattended installer",
+    "",
+    "  SilentSetup.exe [/port:usb | /port:lpt1] [/log:<file>]",
+    "  SilentSetup.exe /uninstall [/log:<file>]",
+    "  SilentSetup.exe /?",
+    "",
+    "Start it with the shipping folder as the current directory.",
+    "  /port:usb    install for a printer on USB (the default)",
+    "  /port:lpt1   install the printer on the parallel port LPT1:",
+    "  /uninstall   remove the printer queues, drivers and staged INF files of this and",
+    "               earlier installations, and the record file",
+    "  /log:<file>  the log, UTF-8 (default: RT450.log in the temporary folder)",
+    "  /?           this text",
+    "",
+    "Exit codes:",
+};
+
+std::string HostDescription() {
+    const char* folder = package::VariantFolder(package::ChooseVariant());
+    switch (host::CurrentHostClass()) {
+    case host::HostClass::Host64: return std::string("64-bit Windows, package folder ") + folder;
+    case host::HostClass::Windows7Or8x86:
+        return std::string("32-bit Windows 7 or later, package folder ") + folder;
+    case host::HostClass::Older32:
+        return std::string("32-bit Windows before Windows 7, package folder ") + folder;
+    }
+    return folder;
+}
+
+int ExitCodeFor(setup::InstallOutcome outcome) {
+    switch (outcome) {
+    case setup::InstallOutcome::Installed: return kExitSuccess;
+    case setup::InstallOutcome::WaitingForUsbDevice: return kExitWaitingForUsbDevice;
+    case setup::InstallOutcome::InfNotStaged: return kExitInfStagingFailed;
+    case setup::InstallOutcome::CommandNotStarted: return kExitCommandNotStarted;
+    case setup::InstallOutcome::NoUsbDevice: return kExitNoUsbDevice;
+    case setup::InstallOutcome::UsbUpdateFailed: return kExitUsbUpdateFailed;
+    case setup::InstallOutcome::Setup64Failed: return kExitSetup64Failed;
+    }
+    return kExitUsbUpdateFailed;
+}
+
+class Run {
+public:
+    Run(sys::System& system, InstallLog& log, const Options& options)
+        : log_(log),
+          logged_(system, log),
+          ui_(log, options.port == Port::Parallel ? PORT_PARALLEL : PORT_USB),
+          sequence_(logged_, ui_) {}
+
+    int Install();
+    int Uninstall();
+
+private:
+    // Starts a step: its name on the lines that follow, and what it does.
+    void Step(const char* name, const std::string& what) {
+        log_.SetStep(name);
+        log_.Write(what);
+    }
+    int Failed(int code, const std::string& why) {
+        log_.Write(why);
+        return code;
+    }
+    void ClassifyHost();
+
+    InstallLog& log_;
+    LoggingSystem logged_;
+    SilentUi ui_;
+    setup::InstallSequence sequence_;
+};
+
+void Run::ClassifyHost() {
+    Step("host", "classifying the host");
+    sequence_.ClassifyHost();
+    log_.Write(HostDescription());
+}
+
+int Run::Install() {
+    ClassifyHost();
+
+    Step("remove", "removing what earlier installations left");
+    if (sequence_.RemovePreviousInstallations() == 0)
+        return Failed(kExitCommandNotStarted, "a deletion command for RT450 did not start");
+
+    Step("verify", "checking the package folder");
+    if (sequence_.VerifyPackageFiles() == 0)
+        return Failed(kExitDamagedPackage, "a file of the package folder is missing");
+
+    Step("stage", "copying the driver files");
+    sequence_.m_stagingDir.clear();
+    for (const package::StagingPass pass : package::StagingPasses()) {
+        if (sequence_.StagePass(pass) == 0)
+            return Failed(kExitStagingFailed, "the driver files were not copied into " +
+                                                  (sequence_.m_stagingDir.empty()
+                                                       ? std::string("the staging folder")
+                                                       : sequence_.m_stagingDir));
+    }
+
+    Step("install", "installing the driver and the printer");
+    int userNotified = 0;
+    setup::InstallOutcome outcome = setup::InstallOutcome::UsbUpdateFailed;
+    const int installed = sequence_.InstallDriverAndPrinter(&userNotified, &outcome);
+    // What the window program would tell at the end, for the reader of the log.
+    sequence_.TellOutcome(installed, userNotified);
+    return ExitCodeFor(outcome);
+}
+
+int Run::Uninstall() {
+    ClassifyHost();
+
+    Step("remove", "removing the printer, its driver and its staged INF file");
+    setup::RemovalRequest request;
+    request.onEveryHost = true;
+    if (sequence_.RemovePreviousInstallations(&request) == 0)
+        return Failed(kExitCommandNotStarted, "a deletion command for RT450 did not start");
+    if (request.failedUninstalls > 0)
+        return Failed(kExitRemovalNeedsAdministrator,
+                      "a staged INF file of RT450 could not be uninstalled");
+
+    // Deleted only after a complete removal: a later run still finds what remains.
+    const std::string record = setup::RecordFilePath(g_modelName);
+    if (logged_.PathFileExists(record) && !logged_.DeleteFile(record))
+        return Failed(kExitRemovalNeedsAdministrator, "the record file could not be deleted");
+    return kExitSuccess;
+}
+
+std::string DefaultLogPath(sys::UnattendedSystem& unattended) {
+    std::string directory;
+    if (!unattended.GetTempPath(directory)) return {};
+    return directory + kDefaultLogName;
+}
+
+int Finish(InstallLog& log, int code) {
+    log.SetStep("end");
+    log.Write("exit code " + std::to_string(code) + ": " + ExitCodeMeaning(code));
+    return code;
+}
+
+}  // namespace
+
+std::string UsageText() {
+    std::string text;
+    for (const char* line : kUsageLines) text += std::string(line) + "\r\n";
+    for (const ExitCode code : kExitCodes) {
+        std::string number = std::to_string(static_cast<int>(code));
+        number.resize(6, ' ');
+        text += "  " + number + ExitCodeMeaning(code) + "\r\n";
+    }
+    return text;
+}
+
+int RunSilentSetup(sys::System& system, sys::UnattendedSystem& unattended,
+                   const std::vector<std::string>& args) {
+    const ParsedCommandLine parsed = ParseCommandLine(args);
+    InstallLog log(system, unattended);
+    log.Open(parsed.options.logPath.empty() ? DefaultLogPath(unattended)
+                                            : parsed.options.logPath);
+    log.SetStep("start");
+    log.Write("SilentSetup.exe " + JoinArguments(args));
+    log.Write("current directory " + unattended.GetCurrentDirectory());
+
+    if (!parsed.valid) {
+        log.Write("invalid argument \"" + parsed.badArgument + "\": " + parsed.reason);
+        return Finish(log, kExitInvalidCommandLine);
+    }
+    if (parsed.options.action == Action::Help) {
+        const std::string usage = UsageText();
+        unattended.WriteStandardOutput(usage);
+        log.Write(usage);
+        return Finish(log, kExitSuccess);
+    }
+
+    // A second run, or the window program's open window, changes nothing.
+    const sys::MutexState mutex = unattended.CreateMutex(kRunMutexName);
+    if (mutex == sys::MutexState::AlreadyExists || mutex == sys::MutexState::Denied) {
+        log.Write("another SilentSetup.exe is running");
+        return Finish(log, kExitAnotherInstallRunning);
+    }
+    if (unattended.FindWindow(kDialogClass, kWindowProgramCaption)) {
+        log.Write(std::string("the window of setup.exe is open: \"") + kWindowProgramCaption + "\"");
+        return Finish(log, kExitAnotherInstallRunning);
+    }
+
+    // The window program does this as its main window opens; the record file's name
+    // is built from it.
+    RewriteModelName(g_modelName);
+    Run run(system, log, parsed.options);
+    const int code = parsed.options.action == Action::Uninstall ? run.Uninstall() : run.Install();
+    return Finish(log, code);
+}
+
+}  // namespace silent

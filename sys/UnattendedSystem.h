@@ -1,0 +1,56 @@
+#pragma once
+// What the unattended installer asks of Windows beyond the install logic's seam: the
+// time for its log lines, where its log goes and how it is written, and whether another
+// installation runs. Portable like System, with a Win32 implementation beside it and a
+// fake in the unit tests.
+
+#include <cstdint>
+#include <string>
+
+namespace sys {
+
+// GetLocalTime's SYSTEMTIME, the fields a log line shows.
+struct LocalTime {
+    uint16_t year = 0;
+    uint16_t month = 0;
+    uint16_t day = 0;
+    uint16_t hour = 0;
+    uint16_t minute = 0;
+    uint16_t second = 0;
+    uint16_t milliseconds = 0;
+};
+
+enum class MutexState {
+    Created,        // this process holds the mutex now, until it ends
+    AlreadyExists,  // another process holds it (ERROR_ALREADY_EXISTS)
+    Denied,         // it exists but belongs to another user (ERROR_ACCESS_DENIED)
+    Failed,         // any other failure
+};
+
+class UnattendedSystem {
+public:
+    virtual ~UnattendedSystem() = default;
+
+    virtual LocalTime GetLocalTime() = 0;
+    // GetCurrentDirectoryA; empty on failure.
+    virtual std::string GetCurrentDirectory() = 0;
+    // GetTempPathA: the directory with its closing backslash; false on failure.
+    virtual bool GetTempPath(std::string& directory) = 0;
+    // CreateFileA(FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS) and
+    // WriteFile of the bytes at the file's end. False when the bytes were not written
+    // whole.
+    virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
+    // MultiByteToWideChar(936) then WideCharToMultiByte(CP_UTF8): the program's texts and
+    // the ANSI texts of a Chinese system, as UTF-8.
+    virtual std::string CodePage936ToUtf8(const std::string& text) = 0;
+    // FindWindowA(className, windowName): whether such a top-level window exists.
+    virtual bool FindWindow(const std::string& className, const std::string& windowName) = 0;
+    // CreateMutexA(NULL, FALSE, name); a created mutex is held until the process ends.
+    virtual MutexState CreateMutex(const std::string& name) = 0;
+    // The bytes to the process's standard output: the handle it was given, or else the
+    // console of the process that started it (AttachConsole(ATTACH_PARENT_PROCESS)).
+    // False when there is neither.
+    virtual bool WriteStandardOutput(const std::string& bytes) = 0;
+};
+
+}  // namespace sys

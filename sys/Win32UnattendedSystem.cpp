@@ -1,0 +1,109 @@
+#include "sys/Win32UnattendedSystem.h"
+
+#include "sys/ScopedWin32.h"
+#include "sys/WindowsApi.h"
+
+namespace sys {
+
+namespace {
+constexpr UINT kCodePage936 = 936;
+
+bool WriteWhole(HANDLE handle, const std::string& bytes) {
+    DWORD written = 0;
+    return ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       nullptr) != FALSE &&
+           written == bytes.size();
+}
+}  // namespace
+
+Win32UnattendedSystem::~Win32UnattendedSystem() {
+    if (mutex_ != nullptr) ::CloseHandle(mutex_);
+}
+
+LocalTime Win32UnattendedSystem::GetLocalTime() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+            now.wMilliseconds};
+}
+
+std::string Win32UnattendedSystem::GetCurrentDirectory() {
+    const DWORD size = ::GetCurrentDirectoryA(0, nullptr);
+    if (size == 0) return {};
+    std::string buffer(size, '\0');
+    const DWORD length = ::GetCurrentDirectoryA(size, &buffer[0]);
+    if (length == 0 || length >= size) return {};
+    buffer.resize(length);
+    return buffer;
+}
+
+bool Win32UnattendedSystem::GetTempPath(std::string& directory) {
+    std::string buffer(MAX_PATH + 1, '\0');
+    const DWORD length = ::GetTempPathA(static_cast<DWORD>(buffer.size()), &buffer[0]);
+    // A longer answer than MAX_PATH + 1 is a size request; the documented limit makes
+    // it a failure in practice.
+    if (length == 0 || length >= buffer.size()) return false;
+    buffer.resize(length);
+    directory = buffer;
+    return true;
+}
+
+bool Win32UnattendedSystem::AppendFile(const std::string& path, const std::string& bytes) {
+    // Opened for each write and closed at once: a reader (or a second run) may open
+    // the log at any time.
+    const ScopedHandle file(::CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return false;
+    return WriteWhole(file.Get(), bytes);
+}
+
+std::string Win32UnattendedSystem::CodePage936ToUtf8(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int wideLength = ::MultiByteToWideChar(kCodePage936, 0, text.data(), size, nullptr, 0);
+    if (wideLength <= 0) return {};
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    ::MultiByteToWideChar(kCodePage936, 0, text.data(), size, &wide[0], wideLength);
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return {};
+    std::string utf8(static_cast<size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &utf8[0], length, nullptr,
+                          nullptr);
+    return utf8;
+}
+
+bool Win32UnattendedSystem::FindWindow(const std::string& className,
+                                       const std::string& windowName) {
+    return ::FindWindowA(className.c_str(), windowName.c_str()) != nullptr;
+}
+
+MutexState Win32UnattendedSystem::CreateMutex(const std::string& name) {
+    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name.c_str());
+    const DWORD error = ::GetLastError();
+    if (mutex == nullptr) return error == ERROR_ACCESS_DENIED ? MutexState::Denied : MutexState::Failed;
+    if (error == ERROR_ALREADY_EXISTS) {
+        ::CloseHandle(mutex);
+        return MutexState::AlreadyExists;
+    }
+    if (mutex_ != nullptr) ::CloseHandle(mutex_);
+    mutex_ = mutex;
+    return MutexState::Created;
+}
+
+bool Win32UnattendedSystem::WriteStandardOutput(const std::string& bytes) {
+    HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output == nullptr || output == INVALID_HANDLE_VALUE) {
+        // A GUI program has no console of its own; a command prompt that started it
+        // lends its own.
+        if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+        output = ::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        const ScopedHandle console(output);
+        return console.IsValid() && WriteWhole(console.Get(), bytes);
+    }
+    return WriteWhole(output, bytes);
+}
+
+}  // namespace sys

@@ -1,0 +1,44 @@
+#pragma once
+// The unattended installer's services on top of the fake machine: a clock that stands
+// still, a temporary folder, a log that appends to the fake's files (so that its size and
+// bytes are seen through FakeSystem too), windows and mutexes a test puts in place, and
+// the standard output it collects.
+
+#include <set>
+#include <string>
+
+#include "sys/UnattendedSystem.h"
+#include "tests/unit/FakeSystem.h"
+
+namespace fake {
+
+class FakeUnattendedSystem : public sys::UnattendedSystem {
+public:
+    explicit FakeUnattendedSystem(FakeSystem& system) : system_(system) {}
+
+    sys::LocalTime now{2026, 12, 10, 14, 50, 1, 23};
+    std::string tempPath = "C:\\WINDOWS\\TEMP\\";
+    bool tempPathFails = false;
+    std::set<std::string> unwritable;               // paths whose appends fail
+    std::set<std::string> windows;                  // "<class>|<caption>" that exist
+    std::set<std::string> heldMutexes;              // held by another process
+    std::set<std::string> deniedMutexes;            // held by another user
+    bool hasStandardOutput = true;
+
+    std::string standardOutput;
+    std::set<std::string> createdMutexes;
+
+    sys::LocalTime GetLocalTime() override { return now; }
+    std::string GetCurrentDirectory() override { return system_.currentDirectory; }
+    bool GetTempPath(std::string& directory) override;
+    bool AppendFile(const std::string& path, const std::string& bytes) override;
+    std::string CodePage936ToUtf8(const std::string& text) override;
+    bool FindWindow(const std::string& className, const std::string& windowName) override;
+    sys::MutexState CreateMutex(const std::string& name) override;
+    bool WriteStandardOutput(const std::string& bytes) override;
+
+private:
+    FakeSystem& system_;
+};
+
+}  // namespace fake
