@@ -5,9 +5,9 @@
 #
 #   scripts/check_imports.sh <dist-dir>
 #
-# Every .exe of the folder is read (setup.exe and amd64/Setup64.exe at least). A program
-# that imports any other library, or has delay-loaded imports (which the loader looks
-# up by name, like any import), fails the check. Each import is printed. Every program
+# Every .exe of the folder is read (setup.exe, SilentSetup.exe and amd64/Setup64.exe at
+# least). A program that imports any other library, or has delay-loaded imports (which
+# the loader looks up by name, like any import), fails the check. Each import is printed. Every program
 # must also carry an application manifest: without one, a "<program>.local" beside it
 # makes Windows (XP and Server 2003 by default) load even libraries asked for by full
 # path from the program's folder.
@@ -25,7 +25,7 @@ safe="kernel32.dll user32.dll gdi32.dll msvcrt.dll"
 objdump=x86_64-w64-mingw32-objdump
 
 status=0
-for required in setup.exe amd64/Setup64.exe; do
+for required in setup.exe SilentSetup.exe amd64/Setup64.exe; do
   if [ ! -f "$dist/$required" ]; then
     echo "check_imports: no $required in $dist" >&2
     status=1

@@ -9,8 +9,10 @@
 #   <out-dir>/i386w7/  7 driver files, INF                (x86 resource DLL)
 #   <out-dir>/i386/    7 driver files, INF                (x86 resource DLL)
 #
-# <out-dir> is emptied first, so a second run gives the same folder. With --zip the
-# folder is also packed into <out-dir>.zip beside it. Quiet unless something fails.
+# <out-dir> is emptied first, so a second run gives the same folder. Its programs and
+# libraries are then signed when a certificate is given (scripts/sign_dist.sh: without
+# one it says so). With --zip the folder is also packed into <out-dir>.zip beside it.
+# Quiet unless something fails.
 #
 # The five files of the platform's universal printer driver (UNIDRV.DLL, UNIDRV.HLP,
 # UNIDRVUI.DLL, UNIRES.DLL, STDNAMES.GPD) are not ours to ship. Point RT450_UNIDRV_DIR
@@ -128,6 +130,8 @@ for variant in "${variants[@]}"; do
     fi
   done
 done
+
+"$top/scripts/sign_dist.sh" "$out"
 
 if [ "$make_zip" = yes ]; then
   archive=$out.zip
