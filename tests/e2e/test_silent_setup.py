@@ -229,6 +229,30 @@ class SilentFailures(SilentCase):
         self.check_equal(host.session.wait(window, 30), 0, "setup.exe exit code")
 
 
+    def test_second_run_at_once(self):
+        # The first run holds its mutex from before it classifies the host until it
+        # ends; its LPT1: install pauses 3 s after the commands, time for a second start.
+        host = self.open_host("win7-64")
+        host.install_dist()
+        first_log = r"C:\e2e\first.log"
+        first = host.session.launch(rf"{DIST}\{SILENT}", "/port:lpt1", f"/log:{first_log}",
+                                    cwd=host.path(DIST))
+        deadline = time.monotonic() + START_TIMEOUT_MS / 1000
+        while time.monotonic() < deadline and b"started the command" not in (
+                host.read_bytes(first_log) or b""):
+            time.sleep(0.1)
+        code, run = self.silent(host, rf"/port:lpt1 /log:{LOG}")
+        self.check_equal(code, EXIT_ANOTHER_INSTALL_RUNNING, "exit code of the second run")
+        self.check_equal(self.log(host)[-2:], [
+            ("start", "another SilentSetup.exe is running"),
+            ("end", "exit code 1618: another installation is running"),
+        ], "the second run's last log lines")
+        self.check_equal(host.session.wait(first, RUN_TIMEOUT_MS // 1000), EXIT_SUCCESS,
+                         "exit code of the first run")
+        facts = HOSTS["win7-64"]
+        self.check_commands(host, [facts.driver_command, facts.printer_command])
+
+
 class SilentUninstall(SilentCase, RemovalCase):
     @cases(["xp32", "win7-32", "win7-64", "win8-64", "win10-64"])
     def test_uninstall_after_install(self, host_name):
