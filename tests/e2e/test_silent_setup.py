@@ -15,6 +15,7 @@ from installer import (DRIVER_COMMAND_64, INF_DIR, INFO_CAPTION, INSTALLED_TEXT,
                        MAIN_CAPTION, MISSING_FILE_CAPTION, RECORD_FILE, SC_CLOSE,
                        START_TIMEOUT_MS)
 from test_install_flows import HOSTS, InstallFlowCase, source_path
+from test_planted_libraries import plant_everywhere
 from test_removal_flows import DELETE_DRIVER, DELETE_PRINTER, RemovalCase
 
 SILENT = "SilentSetup.exe"
@@ -251,6 +252,20 @@ class SilentFailures(SilentCase):
                          "exit code of the first run")
         facts = HOSTS["win7-64"]
         self.check_commands(host, [facts.driver_command, facts.printer_command])
+
+
+class SilentPlantedLibraries(SilentCase):
+    # Libraries planted in the shipping folder, its current directory, are never loaded:
+    # it restricts the library search at its start as setup.exe does.
+    @cases({"xp32": "/port:lpt1", "win10-64": "/port:usb"})
+    def test_install_loads_none(self, host_name, port):
+        host = self.open_host(host_name)
+        host.install_dist()
+        plant_everywhere(host)
+        code, run = self.silent(host, rf"{port} /log:{LOG}")
+        self.check_equal(host.loaded_markers(), [], "planted libraries that were loaded")
+        self.check_equal(code, EXIT_SUCCESS, "exit code")
+        self.check_staged_inf(host, HOSTS[host_name])
 
 
 class SilentUninstall(SilentCase, RemovalCase):
