@@ -13,7 +13,6 @@ namespace setup {
 namespace {
 const char* const kInstalledText = "打印机安装成功!";
 const char* const kInstallErrorCaption = "安装错误";
-const char* const kUnexpectedErrorText = "安装出现意外错误，取消安装！";
 }  // namespace
 
 int InstallSequence::VerifyPackageFiles() { return package::VerifyPackageFiles(system_, ui_); }

@@ -16,6 +16,7 @@ const char* ExitCodeMeaning(int code) {
     case kExitSetup64Failed: return "Setup64.exe failed";
     case kExitRemovalNeedsAdministrator:
         return "removal incomplete: run as administrator";
+    case kExitUnexpectedError: return "unexpected error";
     case kExitAnotherInstallRunning: return "another installation is running";
     case kExitInvalidCommandLine: return "invalid command line";
     default: return "unknown";

@@ -21,6 +21,7 @@ enum ExitCode : int {
     kExitSetup64Failed = 27,               // Setup64.exe ended with a failure code
     kExitRemovalNeedsAdministrator = 28,   // a staged INF or the record file could not
                                            // be removed: run as administrator
+    kExitUnexpectedError = 29,             // a step threw (memory that could not be had)
     kExitAnotherInstallRunning = 1618,     // ERROR_INSTALL_ALREADY_RUNNING: retry later
     kExitInvalidCommandLine = 1639,        // ERROR_INVALID_COMMAND_LINE
 };
@@ -33,7 +34,8 @@ inline constexpr ExitCode kExitCodes[] = {
     kExitSuccess,           kExitWaitingForUsbDevice, kExitDamagedPackage,
     kExitStagingFailed,     kExitInfStagingFailed,    kExitCommandNotStarted,
     kExitNoUsbDevice,       kExitUsbUpdateFailed,     kExitSetup64Failed,
-    kExitRemovalNeedsAdministrator, kExitAnotherInstallRunning, kExitInvalidCommandLine,
+    kExitRemovalNeedsAdministrator, kExitUnexpectedError, kExitAnotherInstallRunning,
+    kExitInvalidCommandLine,
 };
 
 }  // namespace silent

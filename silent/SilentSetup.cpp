@@ -1,10 +1,13 @@
 #include "silent/SilentSetup.h"
 
+#include <exception>
+
 #include "host/Platform.h"
 #include "package/Package.h"
 #include "package/StagingDestinations.h"
 #include "setup/DriverInstallation.h"
 #include "setup/InstallSequence.h"
+#include "setup/Messages.h"
 #include "setup/ModelName.h"
 #include "setup/PortChoice.h"
 #include "setup/Removal.h"
@@ -71,6 +74,13 @@ public:
 
     int Install();
     int Uninstall();
+    // What setup.exe tells when a step throws; the run ends there.
+    int Unexpected(const std::string& what) {
+        log_.Write("unexpected error: " + what);
+        ui_.MessageBox(setup::kUnexpectedErrorText, setup::kInfoCaption,
+                       sys::kMbIconInformation);
+        return kExitUnexpectedError;
+    }
 
 private:
     // Starts a step: its name on the lines that follow, and what it does.
@@ -206,7 +216,14 @@ int RunSilentSetup(sys::System& system, sys::UnattendedSystem& unattended,
     // is built from it.
     RewriteModelName(g_modelName);
     Run run(system, log, parsed.options);
-    const int code = parsed.options.action == Action::Uninstall ? run.Uninstall() : run.Install();
+    int code = kExitUnexpectedError;
+    try {
+        code = parsed.options.action == Action::Uninstall ? run.Uninstall() : run.Install();
+    } catch (const std::exception& error) {
+        code = run.Unexpected(error.what());
+    } catch (...) {
+        code = run.Unexpected("not a standard exception");
+    }
     return Finish(log, code);
 }
 

@@ -11,12 +11,16 @@ from pathlib import Path, PureWindowsPath
 from harness.case import cases
 from harness.context import context
 from harness.robot import script_word
-from installer import (DRIVER_COMMAND_64, INF_DIR, INFO_CAPTION, INSTALLED_TEXT,
-                       MAIN_CAPTION, MISSING_FILE_CAPTION, RECORD_FILE, SC_CLOSE,
+from installer import (CONNECT_USB_TEXT, DRIVER_COMMAND_64, INF_DIR, INF_FILE, INFO_CAPTION,
+                       INSTALL_FAILED_TEXT, INSTALLED_TEXT, MAIN_CAPTION,
+                       MISSING_FILE_CAPTION, PRINTER_PLUGGED_IN, RECORD_FILE, SC_CLOSE,
                        START_TIMEOUT_MS)
-from test_install_flows import HOSTS, InstallFlowCase, source_path
+from test_install_flows import HOSTS, package_path, source_path
 from test_planted_libraries import plant_everywhere
 from test_removal_flows import DELETE_DRIVER, DELETE_PRINTER, RemovalCase
+from test_usb_flows import (ERROR_ACCESS_DENIED, ERROR_IN_WOW64, ERROR_NO_SUCH_DEVINST,
+                            ERROR_SUCCESS, QUEUE_ADDED, UPDATE, UsbFlowCase, call,
+                            pre_install_64, update_64)
 
 SILENT = "SilentSetup.exe"
 DIST = r"C:\dist"
@@ -26,9 +30,20 @@ BOM = b"\xef\xbb\xbf"
 TIME_STAMP = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}  ")
 
 EXIT_SUCCESS = 0
+EXIT_WAITING_FOR_USB = 20
 EXIT_DAMAGED_PACKAGE = 21
+EXIT_SETUP64_FAILED = 27
 EXIT_ANOTHER_INSTALL_RUNNING = 1618
 EXIT_INVALID_COMMAND_LINE = 1639
+
+EXIT_MEANINGS = {
+    EXIT_SUCCESS: "success",
+    EXIT_WAITING_FOR_USB: "driver staged; the printer installs when its USB cable is plugged in",
+    EXIT_SETUP64_FAILED: "Setup64.exe failed",
+}
+SETUP64_COMMAND = r".\amd64\Setup64.exe USBPRINT\KELVARO80-Series0AA5 .\amd64\ZORQ80-Series.INF"
+# The update of SilentSetup.exe itself, refused on 64-bit Windows.
+IN_WOW64 = call(UPDATE, package_path("amd64", INF_FILE), SILENT, 32, ERROR_IN_WOW64)
 
 RECIPES = Path(__file__).resolve().parents[2] / "docs" / "deployment.md"
 
@@ -52,14 +67,6 @@ def silent_script(arguments, directory=DIST, program=rf"{DIST}\{SILENT}", before
         f"start {script_word(program)} {script_word(directory)} {script_word(arguments)}",
         f"exit {RUN_TIMEOUT_MS}",
     ]) + "\n"
-
-
-def wait_for_commands(host, count, timeout=15):
-    """The program does not wait for the commands it starts, so the last ones may still
-    be starting when it ends: waits until `count` are recorded, or the time is up."""
-    deadline = time.monotonic() + timeout
-    while len(host.commands()) < count and time.monotonic() < deadline:
-        time.sleep(0.2)
 
 
 def on_disk(host, windows_path):
@@ -87,7 +94,7 @@ def log_lines(data):
     return lines
 
 
-class SilentCase(InstallFlowCase):
+class SilentCase(UsbFlowCase):
     def silent(self, host, arguments, **where):
         """Runs the program to its end; returns (exit code, robot run), after checking
         that no window of it appeared."""
@@ -142,32 +149,45 @@ class SilentInstall(SilentCase):
             ("end", "exit code 0: success"),
         ])
 
-    @cases(["win7-64", "win10-64"])
-    def test_usb_on_64_bit_windows(self, host_name):
-        facts = HOSTS[host_name]
-        host = self.open_host(host_name)
+    # row: the device script, the exit code, the calls that reached the device layer,
+    # the printer-setup commands, Setup64.exe's exit code, the last message of the log
+    USB_64 = {
+        "plugged_in": (PRINTER_PLUGGED_IN, EXIT_SUCCESS,
+                       [IN_WOW64, update_64(ERROR_SUCCESS, QUEUE_ADDED)], [], 1,
+                       INSTALLED_TEXT),
+        # Setup64.exe pre-installs the package and exits 10; the driver command chosen
+        # before the port was asked for starts, and the queue is found missing.
+        "nothing_plugged_in": ((), EXIT_WAITING_FOR_USB,
+                               [IN_WOW64, update_64(ERROR_NO_SUCH_DEVINST),
+                                pre_install_64(ERROR_SUCCESS)],
+                               [DRIVER_COMMAND_64], 10, CONNECT_USB_TEXT),
+        "pre_install_fails": ((f"fail DiInstallDriver {ERROR_ACCESS_DENIED:#x}",),
+                              EXIT_SETUP64_FAILED,
+                              [IN_WOW64, update_64(ERROR_NO_SUCH_DEVINST),
+                               pre_install_64(ERROR_ACCESS_DENIED)],
+                              [], 0, INSTALL_FAILED_TEXT),
+    }
+
+    @cases(USB_64)
+    def test_usb_through_setup64(self, case, devices, exit_code, calls, commands,
+                                 setup64_exit, last):
+        # A 32-bit process may not install devices on 64-bit Windows (ERROR_IN_WOW64):
+        # the run goes through Setup64.exe and waits for it.
+        facts = HOSTS["win10-64"]
+        host = self.open_host("win10-64")
         host.install_dist()
+        host.set_devices(*devices)
         code, run = self.silent(host, rf"/port:usb /log:{LOG}")
-        lines = self.log(host)
-        update = ("install", r"updated the driver of USBPRINT\KELVARO80-Series0AA5 from "
-                  rf"{DIST}\amd64\ZORQ80-Series.INF")
-        setup64 = ("install", r"the command .\amd64\Setup64.exe USBPRINT\KELVARO80-Series0AA5 "
-                   r".\amd64\ZORQ80-Series.INF ended with exit code 10")
-        # Wine's update from the 32-bit process installs for any hardware id; Windows
-        # refuses it there (ERROR_IN_WOW64) and the run goes through Setup64.exe, which
-        # without the printer stages the package and ends with 10.
-        self.known_wine_difference(
-            "USB install without a printer on 64-bit Windows: exit code, commands, log",
-            (code, self.started_commands(host), update in lines, setup64 in lines),
-            wine=(EXIT_SUCCESS, [], True, False),
-            windows=(20, [DRIVER_COMMAND_64], False, True))
-        self.check_log_has(lines, [
-            ("install", "port USB (from the command line)"),
-            update,
-            ("install", message(INSTALLED_TEXT)),
-            ("end", "exit code 0: success"),
-        ])
+        self.check_equal(code, exit_code, "exit code")
+        self.check_equal(self.device_calls(host), calls, "device layer calls")
+        self.check_commands(host, commands)
         self.check_staged_inf(host, facts)
+        self.check_log_has(self.log(host), [
+            ("install", "port USB (from the command line)"),
+            ("install", f"the command {SETUP64_COMMAND} ended with exit code {setup64_exit}"),
+            ("install", message(last)),
+            ("end", f"exit code {exit_code}: {EXIT_MEANINGS[exit_code]}"),
+        ])
 
 
 class SilentFailures(SilentCase):
@@ -261,6 +281,7 @@ class SilentPlantedLibraries(SilentCase):
     def test_install_loads_none(self, host_name, port):
         host = self.open_host(host_name)
         host.install_dist()
+        host.set_devices(*PRINTER_PLUGGED_IN)
         plant_everywhere(host)
         code, run = self.silent(host, rf"{port} /log:{LOG}")
         self.check_equal(host.loaded_markers(), [], "planted libraries that were loaded")
@@ -289,7 +310,6 @@ class SilentUninstall(SilentCase, RemovalCase):
         # Names 91, 119 and 120 of the removal list are the model's; the recording
         # rundll32 deletes nothing, so each starts both commands again.
         removal = [DELETE_PRINTER.format("RT450"), DELETE_DRIVER.format("RT450")]
-        wait_for_commands(host, installed + len(removal) * 3)
         self.check_commands(host, removal * 3, already=installed)
         lines = self.log(host)
         self.check_log_has(lines, [

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <exception>
 #include <functional>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -241,6 +243,12 @@ const OutcomeCase kOutcomes[] = {
          s.processStartFails = [](const std::string& c) { return Starts(c, "/dl"); };
      },
      silent::kExitCommandNotStarted, "创建安装进程失败，取消安装！"},
+    {"a step throws", Host::Win7x86, {"/port:lpt1"},
+     [](auto& s, auto&) {
+         s.failMethod = "SetupCopyOEMInf";
+         s.failThrows = std::make_exception_ptr(std::bad_alloc());
+     },
+     silent::kExitUnexpectedError, "安装出现意外错误，取消安装！"},
     {"another run", Host::Win7x86, {"/port:lpt1"},
      [](auto&, auto& u) { u.heldMutexes = {silent::kRunMutexName}; },
      silent::kExitAnotherInstallRunning, ""},

@@ -9,13 +9,14 @@
 #include <stdexcept>
 
 #include "setup/InstallSequence.h"
+#include "setup/Messages.h"
 #include "tests/unit/HostFixture.h"
 
 namespace {
 
 using fake::Host;
 
-const char* const kUnexpectedErrorText = "安装出现意外错误，取消安装！";
+using setup::kUnexpectedErrorText;
 
 class UnexpectedException : public fake::HostTest {
 protected:
