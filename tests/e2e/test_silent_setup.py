@@ -11,16 +11,16 @@ from pathlib import Path, PureWindowsPath
 from harness.case import cases
 from harness.context import context
 from harness.robot import script_word
-from installer import (CONNECT_USB_TEXT, DRIVER_COMMAND_64, INF_DIR, INF_FILE, INFO_CAPTION,
-                       INSTALL_FAILED_TEXT, INSTALLED_TEXT, MAIN_CAPTION,
-                       MISSING_FILE_CAPTION, PRINTER_PLUGGED_IN, RECORD_FILE, SC_CLOSE,
-                       START_TIMEOUT_MS)
+from installer import (CHECK_USB_CABLE_TEXT, CONNECT_USB_TEXT, DRIVER_COMMAND_64, INF_DIR,
+                       INF_FILE, INFO_CAPTION, INSTALL_FAILED_TEXT, INSTALLED_TEXT,
+                       MAIN_CAPTION, MISSING_FILE_CAPTION, PRINTER_PLUGGED_IN, RECORD_FILE,
+                       SC_CLOSE, START_TIMEOUT_MS)
 from test_install_flows import HOSTS, package_path, source_path
 from test_planted_libraries import plant_everywhere
 from test_removal_flows import DELETE_DRIVER, DELETE_PRINTER, RemovalCase
-from test_usb_flows import (ERROR_ACCESS_DENIED, ERROR_IN_WOW64, ERROR_NO_SUCH_DEVINST,
-                            ERROR_SUCCESS, QUEUE_ADDED, UPDATE, UsbFlowCase, call,
-                            pre_install_64, update_64)
+from test_usb_flows import (ERROR_ACCESS_DENIED, ERROR_IN_WOW64, ERROR_NO_MORE_ITEMS,
+                            ERROR_NO_SUCH_DEVINST, ERROR_SUCCESS, QUEUE_ADDED, UPDATE,
+                            UsbFlowCase, call, pre_install_64, update_64)
 
 SILENT = "SilentSetup.exe"
 DIST = r"C:\dist"
@@ -32,6 +32,8 @@ TIME_STAMP = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}  ")
 EXIT_SUCCESS = 0
 EXIT_WAITING_FOR_USB = 20
 EXIT_DAMAGED_PACKAGE = 21
+EXIT_NO_USB_DEVICE = 25
+EXIT_USB_UPDATE_FAILED = 26
 EXIT_SETUP64_FAILED = 27
 EXIT_ANOTHER_INSTALL_RUNNING = 1618
 EXIT_INVALID_COMMAND_LINE = 1639
@@ -39,6 +41,8 @@ EXIT_INVALID_COMMAND_LINE = 1639
 EXIT_MEANINGS = {
     EXIT_SUCCESS: "success",
     EXIT_WAITING_FOR_USB: "driver staged; the printer installs when its USB cable is plugged in",
+    EXIT_NO_USB_DEVICE: "no USB printer is connected",
+    EXIT_USB_UPDATE_FAILED: "the USB driver update failed",
     EXIT_SETUP64_FAILED: "Setup64.exe failed",
 }
 SETUP64_COMMAND = r".\amd64\Setup64.exe USBPRINT\KELVARO80-Series0AA5 .\amd64\ZORQ80-Series.INF"
@@ -185,6 +189,38 @@ class SilentInstall(SilentCase):
         self.check_log_has(self.log(host), [
             ("install", "port USB (from the command line)"),
             ("install", f"the command {SETUP64_COMMAND} ended with exit code {setup64_exit}"),
+            ("install", message(last)),
+            ("end", f"exit code {exit_code}: {EXIT_MEANINGS[exit_code]}"),
+        ])
+
+
+    # row: host, the device script, the exit code, the update's result, the last message
+    USB_32 = {
+        "xp32_nothing_plugged_in": ("xp32", (), EXIT_NO_USB_DEVICE, ERROR_NO_SUCH_DEVINST,
+                                    CHECK_USB_CABLE_TEXT),
+        "win7_32_nothing_plugged_in": ("win7-32", (), EXIT_WAITING_FOR_USB,
+                                       ERROR_NO_SUCH_DEVINST, CONNECT_USB_TEXT),
+        "xp32_update_fails": ("xp32", (*PRINTER_PLUGGED_IN,
+                                       f"fail UpdateDriverForPlugAndPlayDevices "
+                                       f"{ERROR_NO_MORE_ITEMS:#x}"),
+                              EXIT_USB_UPDATE_FAILED, ERROR_NO_MORE_ITEMS, INSTALL_FAILED_TEXT),
+    }
+
+    @cases(USB_32)
+    def test_usb_on_32_bit_windows(self, case, host_name, devices, exit_code, error, last):
+        facts = HOSTS[host_name]
+        host = self.open_host(host_name)
+        host.install_dist()
+        host.set_devices(*devices)
+        code, run = self.silent(host, rf"/port:usb /log:{LOG}")
+        self.check_equal(code, exit_code, "exit code")
+        self.check_equal(self.device_calls(host),
+                         [call(UPDATE, package_path(facts.variant, INF_FILE), SILENT, 32,
+                               error)], "device layer calls")
+        self.check_commands(host, [])
+        self.check_staged_inf(host, facts)
+        self.check_log_has(self.log(host), [
+            ("install", "port USB (from the command line)"),
             ("install", message(last)),
             ("end", f"exit code {exit_code}: {EXIT_MEANINGS[exit_code]}"),
         ])
