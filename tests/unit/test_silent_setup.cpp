@@ -278,7 +278,7 @@ const OutcomeCase kOutcomes[] = {
     {"uninstall, record not deletable", Host::Win7x86, {"/uninstall"},
      [](auto& s, auto&) {
          s.AddFile("c:\\windows\\inf\\RT450.txt", "oem3.inf");
-         s.undeletable = {"c:\\windows\\inf\\RT450.txt"};
+         s.inUse = {"c:\\windows\\inf\\RT450.txt"};
      },
      silent::kExitRemovalNeedsAdministrator, ""},
 };
