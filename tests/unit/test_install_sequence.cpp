@@ -26,12 +26,24 @@ std::vector<std::string> StagingPasses(const fake::FakeSystem& system) {
     return passes;
 }
 
+// A machine of its own for one row of a table: no platform flag set, the whole package,
+// and the driver cache folder that older 32-bit hosts have.
+struct PackagedMachine {
+    PackagedMachine() {
+        fake::SetFlags(0, 0, 0);
+        fake::AddWholePackage(machine);
+        machine.AddDirectory(kDriverCache);
+    }
+    fake::FakeSystem machine;
+    fake::FakeUi window;
+};
+
 class SequenceTest : public HostTest {
 protected:
     void SetUp() override {
         HostTest::SetUp();
         fake::AddWholePackage(system);
-        system.AddDirectory("C:\\WINDOWS\\Driver Cache\\i386");
+        system.AddDirectory(kDriverCache);
     }
     void Run(Host host) {
         fake::MakeHost(system, host);
@@ -58,11 +70,8 @@ TEST_F(SequenceTest, StagingPassesAndEnvironmentPerHostClass) {
         {Host::Win10x64, {kX64}, "Windows x64"},
     };
     for (const auto& c : cases) {
-        fake::SetFlags(0, 0, 0);
-        fake::FakeSystem machine;
-        fake::FakeUi window;
-        fake::AddWholePackage(machine);
-        machine.AddDirectory(kDriverCache);
+        PackagedMachine row;
+        auto& [machine, window] = row;
         fake::MakeHost(machine, c.host);
         setup::InstallSequence sequence(machine, window);
         sequence.OnInstall();
@@ -116,11 +125,8 @@ TEST_F(SequenceTest, OutcomeTextOfAFailedInstallDependsOnTheHostClass) {
         {Host::Win10x64, "打印机安装失败，取消安装!"},
     };
     for (const auto& c : cases) {
-        fake::SetFlags(0, 0, 0);
-        fake::FakeSystem machine;
-        fake::FakeUi window;
-        fake::AddWholePackage(machine);
-        machine.AddDirectory(kDriverCache);
+        PackagedMachine row;
+        auto& [machine, window] = row;
         machine.updateDriverError = 5;  // a silent USB failure
         machine.exitCode = 0;           // and a silent Setup64.exe failure
         fake::MakeHost(machine, c.host);
@@ -154,11 +160,8 @@ TEST_F(SequenceTest, InstallerThatToldTheUserGetsNoOutcomeText) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        fake::SetFlags(0, 0, 0);
-        fake::FakeSystem machine;
-        fake::FakeUi window;
-        fake::AddWholePackage(machine);
-        machine.AddDirectory(kDriverCache);
+        PackagedMachine row;
+        auto& [machine, window] = row;
         fake::MakeHost(machine, c.host);
         switch (c.setup) {
         case InfNotStaged: machine.copyOemInfFails = true; break;
@@ -193,11 +196,8 @@ TEST_F(SequenceTest, FailedStagingPassPostsQuitAtOnce) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.failingTarget);
-        fake::SetFlags(0, 0, 0);
-        fake::FakeSystem machine;
-        fake::FakeUi window;
-        fake::AddWholePackage(machine);
-        machine.AddDirectory(kDriverCache);
+        PackagedMachine row;
+        auto& [machine, window] = row;
         fake::MakeHost(machine, c.host);
         machine.failCopyTo.insert(c.failingTarget);
         window.portChoice = 76;
