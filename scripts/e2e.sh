@@ -8,6 +8,10 @@
 # <win32-build-dir>/e2e/prefixes, results and screenshots go to
 # <win32-build-dir>/e2e/results and .../screenshots. Prints "N passed, N failed" last
 # and exits non-zero when a test failed.
+#
+# Every suite needs 32-bit Wine. On a machine whose kernel runs no 32-bit programs
+# (scripts/check_32bit.py) none is started: a block says which suites did not run and
+# why, and the status is 0, or 1 with E2E_REQUIRED=1.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 if [ $# -lt 2 ]; then
@@ -17,4 +21,8 @@ fi
 dist=$1
 build=$2
 shift 2
-exec python3 "$top/tests/e2e/run_e2e.py" --dist "$dist" --build "$build" "$@"
+not_run=()
+status=0
+reason=$(python3 "$top/scripts/check_32bit.py") || status=$?
+[ "$status" -ne 1 ] || not_run=(--not-run "$reason")
+exec python3 "$top/tests/e2e/run_e2e.py" --dist "$dist" --build "$build" "${not_run[@]}" "$@"

@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
 # Builds the shipping folder and starts setup.exe from it under Wine: on the user's
-# display when there is one, else on a virtual display, with a screenshot saved.
+# display when there is one, else on a virtual display, with a screenshot saved. On a
+# machine whose kernel runs no 32-bit programs it builds the folder and says why it
+# cannot show the window.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=$top/build
 
 "$top/scripts/bootstrap.sh"
 "$top/scripts/build.sh" "$root"
+
+status=0
+reason=$(python3 "$top/scripts/check_32bit.py") || status=$?
+if [ "$status" -eq 1 ]; then
+  echo "The shipping folder is built: $root/dist (and $root/dist.zip, to copy to a Windows PC)."
+  echo "The installer's window cannot be shown on this machine: $reason."
+  exit 0
+fi
 
 prefix=$root/run-prefix
 export WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=zh_CN.UTF-8

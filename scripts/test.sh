@@ -3,14 +3,31 @@
 # of a copy of the shipping folder with a throwaway certificate and its verification
 # (the folder under test stays unsigned), the unit tests (natively, under
 # AddressSanitizer and UndefinedBehaviorSanitizer), a bounded fuzz pass over the
-# file-text handling, a check of the resources compiled into setup.exe, and the
-# end-to-end tests of the real setup.exe and SilentSetup.exe under Wine.
+# file-text handling, a check of the resources compiled into setup.exe, a test of these
+# scripts on a machine without 32-bit programs, and the end-to-end tests of the real
+# setup.exe and SilentSetup.exe under Wine.
+#
+# The end-to-end tests need a kernel that runs 32-bit programs; where it runs none, they
+# are not started and a block at the end says so (scripts/e2e.sh). The last line counts
+# every test that ran and every one that did not: "total: N passed, N failed, N skipped".
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 root=$top/build
+logs=$root/test-logs
 
 "$top/scripts/bootstrap.sh"
 "$top/scripts/build.sh" "$root"
+mkdir -p "$logs"
+
+passed=0 failed=0 skipped=0
+# Adds the counts of a step's closing "N passed, N failed[, N skipped]" line.
+tally() {
+  local counts
+  counts=$(grep -Eo '^[0-9]+ passed, [0-9]+ failed(, [0-9]+ skipped)?$' "$1" | tail -n 1 |
+    grep -Eo '[0-9]+' | tr '\n' ' ')
+  set -- $counts 0 0 0
+  passed=$((passed + $1)) failed=$((failed + $2)) skipped=$((skipped + $3))
+}
 
 echo "== libraries imported by the shipping programs"
 "$top/scripts/check_imports.sh" "$root/dist"
@@ -19,13 +36,26 @@ echo "== signing with a throwaway certificate"
 "$top/scripts/check_signing.sh" "$root/dist" "$root/signing"
 
 echo "== unit tests"
-ctest --test-dir "$root/native" --output-on-failure -j 2
+ctest --test-dir "$root/native" --output-on-failure -j 2 | tee "$logs/unit.log"
+# ctest closes on "100% tests passed, 0 tests failed out of 120".
+unit_total=$(sed -nE 's/.* tests failed out of ([0-9]+)$/\1/p' "$logs/unit.log" | tail -n 1)
+passed=$((passed + ${unit_total:-0}))
 
 echo "== bounded fuzz pass"
 "$top/scripts/fuzz.sh" 15 "$root/fuzz"
 
 echo "== resources of setup.exe"
-python3 "$top/tests/resources/run_resources.py" "$root/dist/setup.exe"
+python3 "$top/tests/resources/run_resources.py" "$root/dist/setup.exe" | tee "$logs/resources.log"
+tally "$logs/resources.log"
+
+echo "== the test and run commands on a machine without 32-bit programs"
+python3 "$top/tests/scripts/run_script_tests.py" | tee "$logs/scripts.log"
+tally "$logs/scripts.log"
 
 echo "== end-to-end tests under Wine"
-"$top/scripts/e2e.sh" "$root/dist" "$root/win32"
+e2e_status=0
+"$top/scripts/e2e.sh" "$root/dist" "$root/win32" | tee "$logs/e2e.log" || e2e_status=$?
+tally "$logs/e2e.log"
+
+echo "total: $passed passed, $failed failed, $skipped skipped"
+exit "$e2e_status"

@@ -13,7 +13,11 @@ screenshots of each test land in <work>/results/<test>/, the screenshots also in
 status is 0 only when nothing failed.
 
 Patterns select the tests whose id contains one of them. Environment: E2E_DISPLAYS
-(X display numbers the run may use, default "95 96 97 98 99"), E2E_WINEDEBUG."""
+(X display numbers the run may use, default "95 96 97 98 99"), E2E_WINEDEBUG.
+
+With --not-run REASON nothing is started: the suites that would have run are listed as
+not run, with the reason, and the last line counts them as skipped. The exit status is
+then 0, or 1 when E2E_REQUIRED=1 (a machine that must prove everything)."""
 
 import argparse
 import os
@@ -59,6 +63,7 @@ def parse_args(argv):
     parser.add_argument("--jobs", type=int,
                         default=int(os.environ.get("E2E_JOBS", (os.cpu_count() or 1) + 1)))
     parser.add_argument("--keep-copies", action="store_true")
+    parser.add_argument("--not-run", metavar="REASON")
     parser.add_argument("patterns", nargs="*")
     args = parser.parse_args(argv)
     args.work = (args.work or args.build / "e2e").resolve()
@@ -92,6 +97,29 @@ def collect_tests(patterns):
     if patterns:
         tests = [t for t in tests if any(p in t.id() for p in patterns)]
     return tests
+
+
+def report_not_run(tests, reason):
+    """The block that says which suites did not run and why; returns the exit status."""
+    suites = {}
+    for test in tests:
+        suite = test.id().split(".")[0]
+        suites[suite] = suites.get(suite, 0) + 1
+    required = os.environ.get("E2E_REQUIRED") == "1"
+    rule = "=" * 78
+    write("")
+    write(rule)
+    write(f"END-TO-END TESTS NOT RUN: {len(tests)} tests in {len(suites)} suites")
+    write(f"Why: {reason}.")
+    for suite, count in sorted(suites.items()):
+        write(f"  not run: {suite} ({count} tests)")
+    write("To run them, run scripts/test.sh (or scripts/e2e.sh) on a machine whose kernel")
+    write("runs 32-bit programs.")
+    if required:
+        write("E2E_REQUIRED=1: tests that did not run count as a failure.")
+    write(rule)
+    write(f"0 passed, {1 if required else 0} failed, {len(tests)} skipped")
+    return 1 if required else 0
 
 
 def build_prefixes(context, displays):
@@ -129,6 +157,8 @@ def _interrupt(signum, frame):
 
 def main(argv=None):
     args = parse_args(argv)
+    if args.not_run:
+        return report_not_run(collect_tests(args.patterns), args.not_run)
     bin_dir = (args.build / "tests" / "e2e").resolve()
     bin64_dir = (args.build64 / "tests" / "e2e").resolve()
     problems = missing_prerequisites(args, bin_dir, bin64_dir)
