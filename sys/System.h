@@ -71,6 +71,14 @@ struct ProcessExit {
     bool started = false;        // CreateProcessA succeeded
     bool exitCodeKnown = false;  // GetExitCodeProcess succeeded
     uint32_t exitCode = 0;
+    bool timedOut = false;       // still running when the bounded wait ended
+};
+
+// One local printer as EnumPrintersA level 2 describes it.
+struct PrinterQueue {
+    std::string printerName;  // pPrinterName
+    std::string portName;     // pPortName
+    std::string driverName;   // pDriverName
 };
 
 class System {
@@ -133,6 +141,14 @@ public:
     virtual std::vector<std::string> EnumPrinterDrivers() = 0;
     // EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 4, ...): the printer names.
     virtual std::vector<std::string> EnumPrinters() = 0;
+    // EnumPrinterDriversA(NULL, environment, 1, ...): the driver names of that
+    // environment ("Windows NT x86", "Windows x64"). False, with the last-error code
+    // set and nothing listed, when the spooler could not be asked.
+    virtual bool EnumPrinterDriversIn(const std::string& environment,
+                                      std::vector<std::string>& names) = 0;
+    // EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, ...): each printer with its port and
+    // driver. False as above.
+    virtual bool EnumPrinterQueues(std::vector<PrinterQueue>& queues) = 0;
 
     // --- processes
     // GetStartupInfoA + CreateProcessA(applicationName or NULL when empty, writable copy
@@ -143,6 +159,12 @@ public:
     // The same start, then WaitForSingleObject(INFINITE) and GetExitCodeProcess.
     virtual ProcessExit CreateProcessAndWait(const std::string& applicationName,
                                              const std::string& commandLine) = 0;
+    // The same start, then WaitForSingleObject(milliseconds) and GetExitCodeProcess. A
+    // process still running then is left to run: timedOut, exit code unknown. For a
+    // thread without windows: nothing is answered while it waits.
+    virtual ProcessExit CreateProcessAndWaitAtMost(const std::string& applicationName,
+                                                   const std::string& commandLine,
+                                                   uint32_t milliseconds) = 0;
 
     // --- device installation
     // SetupCopyOEMInfA(SPOST_PATH, SP_COPY_NEWER); destinationName gets the full path of

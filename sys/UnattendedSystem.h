@@ -51,6 +51,16 @@ public:
     // console of the process that started it (AttachConsole(ATTACH_PARENT_PROCESS)).
     // False when there is neither.
     virtual bool WriteStandardOutput(const std::string& bytes) = 0;
+
+    // --- HKEY_LOCAL_MACHINE, in the 64-bit view on 64-bit Windows (KEY_WOW64_64KEY; a
+    // 32-bit Windows has the one view). Each answers ERROR_SUCCESS (0) or the system's
+    // error code.
+    // RegCreateKeyExA(subKey, KEY_SET_VALUE) + RegSetValueExA(valueName, REG_SZ, text).
+    virtual uint32_t RegSetValueEx(const std::string& subKey, const std::string& valueName,
+                                   const std::string& text) = 0;
+    // RegDeleteKeyExA (RegDeleteKeyA where the system lacks it: 32-bit Windows XP) of a
+    // key without subkeys, its values with it. A key that is not there is no failure.
+    virtual uint32_t RegDeleteKey(const std::string& subKey) = 0;
 };
 
 }  // namespace sys

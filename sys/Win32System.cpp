@@ -70,27 +70,48 @@ std::string UpToTerminator(const std::string& buffer) {
 
 // The two-call spooler enumeration: the first call only learns the bytes needed, the
 // second fills one buffer of exactly that size. A failed second call lists nothing, and
-// nothing is retried: a list that grew between the calls is taken as empty.
-template <typename Info, typename Enumerate>
-std::vector<std::string> EnumerateNames(Enumerate enumerate, LPSTR Info::*name) {
+// nothing is retried: a list that grew between the calls is taken as empty. Each entry
+// is handed to take, which copies what it needs out of the buffer. False when the
+// spooler could not be asked; a first call that needs no buffer and succeeds lists
+// nothing.
+template <typename Info, typename Result, typename Enumerate, typename Take>
+bool EnumerateEntries(Enumerate enumerate, Take take, std::vector<Result>& results) {
+    results.clear();
     DWORD needed = 0;
     DWORD returned = 0;
-    enumerate(nullptr, 0, &needed, &returned);
-    if (needed == 0) return {};
+    const bool answered = enumerate(nullptr, 0, &needed, &returned) != FALSE;
+    if (needed == 0) return answered;
 
     std::vector<BYTE> buffer(needed);
     returned = 0;
-    if (!enumerate(buffer.data(), needed, &needed, &returned)) return {};
+    if (!enumerate(buffer.data(), needed, &needed, &returned)) return false;
 
     const size_t count = std::min<size_t>(returned, buffer.size() / sizeof(Info));
     const auto* entries = reinterpret_cast<const Info*>(buffer.data());
+    results.reserve(count);
+    for (size_t index = 0; index < count; ++index) take(entries[index], results);
+    return true;
+}
+
+template <typename Info, typename Enumerate>
+bool EnumerateNames(Enumerate enumerate, LPSTR Info::*name, std::vector<std::string>& names) {
+    return EnumerateEntries<Info>(
+        enumerate,
+        [name](const Info& entry, std::vector<std::string>& list) {
+            if (entry.*name != nullptr) list.emplace_back(entry.*name);
+        },
+        names);
+}
+
+template <typename Info, typename Enumerate>
+std::vector<std::string> EnumerateNames(Enumerate enumerate, LPSTR Info::*name) {
     std::vector<std::string> names;
-    names.reserve(count);
-    for (size_t index = 0; index < count; ++index) {
-        if (entries[index].*name != nullptr) names.emplace_back(entries[index].*name);
-    }
+    EnumerateNames<Info>(enumerate, name, names);
     return names;
 }
+
+// A text field of a spooler record, which the spooler may leave null.
+std::string TextOf(LPCSTR text) { return text != nullptr ? std::string(text) : std::string(); }
 
 struct StartedProcess {
     bool started = false;
@@ -370,6 +391,45 @@ std::vector<std::string> Win32System::EnumPrinters() {
     return names;
 }
 
+bool Win32System::EnumPrinterDriversIn(const std::string& environment,
+                                       std::vector<std::string>& names) {
+    names.clear();
+    const auto enumPrinterDrivers =
+        winspool.Find<decltype(&::EnumPrinterDriversA)>("EnumPrinterDriversA");
+    if (enumPrinterDrivers == nullptr) return false;
+    // The spooler takes a writable text, though it does not write into it.
+    std::vector<char> environmentName(environment.begin(), environment.end());
+    environmentName.push_back('\0');
+    LastErrorKeeper keeper;
+    const bool listed = EnumerateNames<DRIVER_INFO_1A>(
+        [&](LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
+            return enumPrinterDrivers(nullptr, environmentName.data(), 1, buffer, size,
+                                      needed, returned);
+        },
+        &DRIVER_INFO_1A::pName, names);
+    keeper.Capture();
+    return listed;
+}
+
+bool Win32System::EnumPrinterQueues(std::vector<PrinterQueue>& queues) {
+    queues.clear();
+    const auto enumPrinters = winspool.Find<decltype(&::EnumPrintersA)>("EnumPrintersA");
+    if (enumPrinters == nullptr) return false;
+    LastErrorKeeper keeper;
+    const bool listed = EnumerateEntries<PRINTER_INFO_2A>(
+        [enumPrinters](LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
+            return enumPrinters(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, size, needed,
+                                returned);
+        },
+        [](const PRINTER_INFO_2A& entry, std::vector<PrinterQueue>& list) {
+            list.push_back({TextOf(entry.pPrinterName), TextOf(entry.pPortName),
+                            TextOf(entry.pDriverName)});
+        },
+        queues);
+    keeper.Capture();
+    return listed;
+}
+
 // --- processes
 
 bool Win32System::CreateProcess(const std::string& applicationName,
@@ -383,10 +443,15 @@ bool Win32System::CreateProcess(const std::string& applicationName,
     return process.started;
 }
 
-ProcessExit Win32System::CreateProcessAndWait(const std::string& applicationName,
-                                              const std::string& commandLine) {
+namespace {
+// Starts the process and waits for it, at most the milliseconds given (INFINITE for no
+// bound), then reads its exit code once it has ended. The last-error code is that of
+// the call that decided the outcome.
+ProcessExit StartAndWait(const std::string& applicationName, const std::string& commandLine,
+                         DWORD milliseconds) {
     LastErrorKeeper keeper;
     const StartedProcess process = StartProcess(applicationName, commandLine);
+    // Declared in this order so that the thread handle is closed first.
     const ScopedHandle processHandle(process.info.hProcess);
     const ScopedHandle threadHandle(process.info.hThread);
     ProcessExit result;
@@ -397,13 +462,28 @@ ProcessExit Win32System::CreateProcessAndWait(const std::string& applicationName
     }
     // An exit code read from a process that is not known to have ended could be
     // STILL_ACTIVE, so a failed wait leaves the code unknown.
+    const DWORD waited = milliseconds == INFINITE
+                             ? WaitResponsively(processHandle.Get())
+                             : ::WaitForSingleObject(processHandle.Get(), milliseconds);
+    result.timedOut = waited == WAIT_TIMEOUT;
     DWORD exitCode = 0;
-    result.exitCodeKnown =
-        WaitResponsively(processHandle.Get()) == WAIT_OBJECT_0 &&
-        ::GetExitCodeProcess(processHandle.Get(), &exitCode) != FALSE;
+    result.exitCodeKnown = waited == WAIT_OBJECT_0 &&
+                           ::GetExitCodeProcess(processHandle.Get(), &exitCode) != FALSE;
     keeper.Capture();
     if (result.exitCodeKnown) result.exitCode = exitCode;
     return result;
+}
+}  // namespace
+
+ProcessExit Win32System::CreateProcessAndWait(const std::string& applicationName,
+                                              const std::string& commandLine) {
+    return StartAndWait(applicationName, commandLine, INFINITE);
+}
+
+ProcessExit Win32System::CreateProcessAndWaitAtMost(const std::string& applicationName,
+                                                    const std::string& commandLine,
+                                                    uint32_t milliseconds) {
+    return StartAndWait(applicationName, commandLine, milliseconds);
 }
 
 // --- device installation

@@ -45,11 +45,17 @@ public:
                                    std::string& directory) override;
     std::vector<std::string> EnumPrinterDrivers() override;
     std::vector<std::string> EnumPrinters() override;
+    bool EnumPrinterDriversIn(const std::string& environment,
+                              std::vector<std::string>& names) override;
+    bool EnumPrinterQueues(std::vector<PrinterQueue>& queues) override;
 
     bool CreateProcess(const std::string& applicationName,
                        const std::string& commandLine) override;
     ProcessExit CreateProcessAndWait(const std::string& applicationName,
                                      const std::string& commandLine) override;
+    ProcessExit CreateProcessAndWaitAtMost(const std::string& applicationName,
+                                           const std::string& commandLine,
+                                           uint32_t milliseconds) override;
 
     bool SetupCopyOEMInf(const std::string& sourceInfPath, std::string& destinationName,
                          std::string& destinationFileName) override;

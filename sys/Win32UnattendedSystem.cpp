@@ -1,12 +1,26 @@
 #include "sys/Win32UnattendedSystem.h"
 
 #include "sys/ScopedWin32.h"
+#include "sys/SystemLibrary.h"
 #include "sys/WindowsApi.h"
 
 namespace sys {
 
 namespace {
 constexpr UINT kCodePage936 = 936;
+
+// Not imported, as every library beyond the four that each Windows maps from its system
+// directory (SystemLibrary.h).
+SystemLibrary advapi32("advapi32.dll");
+
+// The machine's own view of the key on 64-bit Windows, whatever the bitness of the
+// program that asks; ignored by 32-bit Windows.
+constexpr REGSAM kNativeView = KEY_WOW64_64KEY;
+
+uint32_t MissingEntryPoint() {
+    const DWORD error = ::GetLastError();
+    return error != ERROR_SUCCESS ? error : static_cast<DWORD>(ERROR_PROC_NOT_FOUND);
+}
 
 bool WriteWhole(HANDLE handle, const std::string& bytes) {
     DWORD written = 0;
@@ -104,6 +118,40 @@ bool Win32UnattendedSystem::WriteStandardOutput(const std::string& bytes) {
         return console.IsValid() && WriteWhole(console.Get(), bytes);
     }
     return WriteWhole(output, bytes);
+}
+
+uint32_t Win32UnattendedSystem::RegSetValueEx(const std::string& subKey,
+                                             const std::string& valueName,
+                                             const std::string& text) {
+    const auto createKey = advapi32.Find<decltype(&::RegCreateKeyExA)>("RegCreateKeyExA");
+    const auto setValue = advapi32.Find<decltype(&::RegSetValueExA)>("RegSetValueExA");
+    const auto closeKey = advapi32.Find<decltype(&::RegCloseKey)>("RegCloseKey");
+    if (createKey == nullptr || setValue == nullptr || closeKey == nullptr)
+        return MissingEntryPoint();
+    HKEY key = nullptr;
+    LONG status = createKey(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_SET_VALUE | kNativeView, nullptr,
+                            &key, nullptr);
+    if (status != ERROR_SUCCESS) return static_cast<uint32_t>(status);
+    // REG_SZ data counts its terminating zero.
+    status = setValue(key, valueName.c_str(), 0, REG_SZ,
+                      reinterpret_cast<const BYTE*>(text.c_str()),
+                      static_cast<DWORD>(text.size() + 1));
+    closeKey(key);
+    return static_cast<uint32_t>(status);
+}
+
+uint32_t Win32UnattendedSystem::RegDeleteKey(const std::string& subKey) {
+    LONG status = ERROR_SUCCESS;
+    // RegDeleteKeyExA arrived with the second registry view (64-bit XP, Vista).
+    if (const auto deleteKeyEx = advapi32.Find<decltype(&::RegDeleteKeyExA)>("RegDeleteKeyExA")) {
+        status = deleteKeyEx(HKEY_LOCAL_MACHINE, subKey.c_str(), kNativeView, 0);
+    } else if (const auto deleteKey = advapi32.Find<decltype(&::RegDeleteKeyA)>("RegDeleteKeyA")) {
+        status = deleteKey(HKEY_LOCAL_MACHINE, subKey.c_str());
+    } else {
+        return MissingEntryPoint();
+    }
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : static_cast<uint32_t>(status);
 }
 
 }  // namespace sys

@@ -23,6 +23,9 @@ public:
     bool FindWindow(const std::string& className, const std::string& windowName) override;
     MutexState CreateMutex(const std::string& name) override;
     bool WriteStandardOutput(const std::string& bytes) override;
+    uint32_t RegSetValueEx(const std::string& subKey, const std::string& valueName,
+                           const std::string& text) override;
+    uint32_t RegDeleteKey(const std::string& subKey) override;
 
 private:
     void* mutex_ = nullptr;  // HANDLE

@@ -31,6 +31,8 @@
 #undef GetVersionEx
 #undef GetWindowsDirectory
 #undef PathFileExists
+#undef RegDeleteKey
+#undef RegSetValueEx
 #undef SetFileAttributes
 #undef SetupCopyOEMInf
 #undef SetupUninstallOEMInf

@@ -116,6 +116,14 @@ std::vector<std::string> TimedSystem::EnumPrinterDrivers() {
 std::vector<std::string> TimedSystem::EnumPrinters() {
     return Timed("EnumPrinters", [&] { return inner_.EnumPrinters(); });
 }
+bool TimedSystem::EnumPrinterDriversIn(const std::string& environment,
+                                       std::vector<std::string>& names) {
+    return Timed("EnumPrinterDriversIn",
+                 [&] { return inner_.EnumPrinterDriversIn(environment, names); });
+}
+bool TimedSystem::EnumPrinterQueues(std::vector<sys::PrinterQueue>& queues) {
+    return Timed("EnumPrinterQueues", [&] { return inner_.EnumPrinterQueues(queues); });
+}
 bool TimedSystem::CreateProcess(const std::string& applicationName,
                                 const std::string& commandLine) {
     return Timed("CreateProcess",
@@ -125,6 +133,13 @@ sys::ProcessExit TimedSystem::CreateProcessAndWait(const std::string& applicatio
                                                    const std::string& commandLine) {
     return Timed("CreateProcessAndWait",
                  [&] { return inner_.CreateProcessAndWait(applicationName, commandLine); });
+}
+sys::ProcessExit TimedSystem::CreateProcessAndWaitAtMost(const std::string& applicationName,
+                                                         const std::string& commandLine,
+                                                         uint32_t milliseconds) {
+    return Timed("CreateProcessAndWaitAtMost", [&] {
+        return inner_.CreateProcessAndWaitAtMost(applicationName, commandLine, milliseconds);
+    });
 }
 bool TimedSystem::SetupCopyOEMInf(const std::string& sourceInfPath, std::string& destinationName,
                                   std::string& destinationFileName) {

@@ -58,10 +58,16 @@ public:
                                    std::string& directory) override;
     std::vector<std::string> EnumPrinterDrivers() override;
     std::vector<std::string> EnumPrinters() override;
+    bool EnumPrinterDriversIn(const std::string& environment,
+                              std::vector<std::string>& names) override;
+    bool EnumPrinterQueues(std::vector<sys::PrinterQueue>& queues) override;
     bool CreateProcess(const std::string& applicationName,
                        const std::string& commandLine) override;
     sys::ProcessExit CreateProcessAndWait(const std::string& applicationName,
                                           const std::string& commandLine) override;
+    sys::ProcessExit CreateProcessAndWaitAtMost(const std::string& applicationName,
+                                                const std::string& commandLine,
+                                                uint32_t milliseconds) override;
     bool SetupCopyOEMInf(const std::string& sourceInfPath, std::string& destinationName,
                          std::string& destinationFileName) override;
     bool SetupUninstallOEMInf(const std::string& infFileName, uint32_t flags) override;
