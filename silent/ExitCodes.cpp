@@ -17,6 +17,11 @@ const char* ExitCodeMeaning(int code) {
     case kExitRemovalNeedsAdministrator:
         return "removal incomplete: run as administrator";
     case kExitUnexpectedError: return "unexpected error";
+    case kExitNotAsAsked:
+        return "the commands ran, but the printer is not there as asked";
+    case kExitProcessOutlivedItsBound:
+        return "a printer-setup command or Setup64.exe did not end in time";
+    case kExitRemovalLeftSomething: return "the uninstall left something of RT450 behind";
     case kExitAnotherInstallRunning: return "another installation is running";
     case kExitInvalidCommandLine: return "invalid command line";
     default: return "unknown";

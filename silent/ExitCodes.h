@@ -22,6 +22,11 @@ enum ExitCode : int {
     kExitRemovalNeedsAdministrator = 28,   // a staged INF or the record file could not
                                            // be removed: run as administrator
     kExitUnexpectedError = 29,             // a step threw (memory that could not be had)
+    kExitNotAsAsked = 34,                  // the commands ran, but the spooler shows no
+                                           // queue as asked (or no staged driver for USB)
+    kExitProcessOutlivedItsBound = 35,     // a printer-setup command or Setup64.exe did
+                                           // not end within its bound
+    kExitRemovalLeftSomething = 36,        // the uninstall left something of the model
     kExitAnotherInstallRunning = 1618,     // ERROR_INSTALL_ALREADY_RUNNING: retry later
     kExitInvalidCommandLine = 1639,        // ERROR_INVALID_COMMAND_LINE
 };
@@ -34,7 +39,8 @@ inline constexpr ExitCode kExitCodes[] = {
     kExitSuccess,           kExitWaitingForUsbDevice, kExitDamagedPackage,
     kExitStagingFailed,     kExitInfStagingFailed,    kExitCommandNotStarted,
     kExitNoUsbDevice,       kExitUsbUpdateFailed,     kExitSetup64Failed,
-    kExitRemovalNeedsAdministrator, kExitUnexpectedError, kExitAnotherInstallRunning,
+    kExitRemovalNeedsAdministrator, kExitUnexpectedError, kExitNotAsAsked,
+    kExitProcessOutlivedItsBound,   kExitRemovalLeftSomething, kExitAnotherInstallRunning,
     kExitInvalidCommandLine,
 };
 

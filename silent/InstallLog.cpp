@@ -7,6 +7,7 @@ namespace silent {
 namespace {
 const char* const kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kStepWidth = 7;
+}  // namespace
 
 std::string TimeStamp(const sys::LocalTime& t) {
     char text[64];
@@ -17,6 +18,7 @@ std::string TimeStamp(const sys::LocalTime& t) {
     return text;
 }
 
+namespace {
 // The system's texts end in CR LF; inner line ends become visible escapes.
 std::string OneLine(const std::string& text) {
     std::string line = text;

@@ -33,4 +33,7 @@ private:
     std::string step_;
 };
 
+// "2026-12-10 14:50:01.023": the time as the log's lines show it.
+std::string TimeStamp(const sys::LocalTime& time);
+
 }  // namespace silent

@@ -106,20 +106,39 @@ bool LoggingSystem::GetPrinterDriverDirectory(const std::string& environment,
 }
 std::vector<std::string> LoggingSystem::EnumPrinterDrivers() { return inner_.EnumPrinterDrivers(); }
 std::vector<std::string> LoggingSystem::EnumPrinters() { return inner_.EnumPrinters(); }
+bool LoggingSystem::EnumPrinterDriversIn(const std::string& environment,
+                                         std::vector<std::string>& names) {
+    return inner_.EnumPrinterDriversIn(environment, names) ||
+           LogFailure("EnumPrinterDriversA for \"" + environment + "\"");
+}
+bool LoggingSystem::EnumPrinterQueues(std::vector<sys::PrinterQueue>& queues) {
+    return inner_.EnumPrinterQueues(queues) || LogFailure("EnumPrintersA");
+}
 
 bool LoggingSystem::CreateProcess(const std::string& applicationName,
                                   const std::string& commandLine) {
-    if (!inner_.CreateProcess(applicationName, commandLine))
-        return LogFailure("starting the command " + commandLine);
-    log_.Write("started the command " + commandLine);
-    return true;
+    return CreateProcessAndWaitAtMost(applicationName, commandLine,
+                                      kPrinterSetupCommandBoundMilliseconds)
+        .started;
 }
 
 sys::ProcessExit LoggingSystem::CreateProcessAndWait(const std::string& applicationName,
                                                      const std::string& commandLine) {
-    const sys::ProcessExit run = inner_.CreateProcessAndWait(applicationName, commandLine);
+    return CreateProcessAndWaitAtMost(applicationName, commandLine, kSetup64BoundMilliseconds);
+}
+
+sys::ProcessExit LoggingSystem::CreateProcessAndWaitAtMost(const std::string& applicationName,
+                                                           const std::string& commandLine,
+                                                           uint32_t milliseconds) {
+    const sys::ProcessExit run =
+        inner_.CreateProcessAndWaitAtMost(applicationName, commandLine, milliseconds);
     if (!run.started) {
         LogFailure("starting the command " + commandLine);
+    } else if (run.timedOut) {
+        const std::string what = "the command " + commandLine + " did not end within " +
+                                 std::to_string(milliseconds / 1000) + " seconds";
+        log_.Write(what + "; it is left running");
+        throw ProcessOutlivedItsBound(what);
     } else if (!run.exitCodeKnown) {
         LogFailure("reading the exit code of " + commandLine);
     } else {

@@ -1,10 +1,17 @@
 #pragma once
-// The seam with a log on it: every call passes to the real system unchanged, and what a
-// person reading the log needs is written as it happens: each command line started and
-// how it ended, what the set-up API staged, uninstalled or updated, each file written or
+// The unattended run's seam: every call passes to the real system, and what a person
+// reading the log needs is written as it happens: each command line started and how it
+// ended, what the set-up API staged, uninstalled or updated, each file written or
 // deleted, and every failure with the system's error code and text. The thread's
 // last-error code is left as the call left it, so the logic reads the same reasons.
+//
+// One change of behaviour: every process that the run starts is waited for, within a
+// bound, so that what the spooler shows afterwards is the commands' doing. The window
+// program starts its printer-setup commands and goes on; through this seam the same
+// logic, with the same pauses, waits for each.
 
+#include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,6 +19,18 @@
 #include "sys/System.h"
 
 namespace silent {
+
+// How long a printer-setup command may take before the run counts it as hung: the
+// spooler installs a driver in seconds, minutes when it is busy.
+inline constexpr uint32_t kPrinterSetupCommandBoundMilliseconds = 5 * 60 * 1000;
+// Setup64.exe may wait for the device installation that Windows runs for the printer.
+inline constexpr uint32_t kSetup64BoundMilliseconds = 15 * 60 * 1000;
+
+// Thrown when a started process outlives its bound; it is left to run. The run ends.
+class ProcessOutlivedItsBound : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 class LoggingSystem final : public sys::System {
 public:
@@ -45,10 +64,20 @@ public:
                                    std::string& directory) override;
     std::vector<std::string> EnumPrinterDrivers() override;
     std::vector<std::string> EnumPrinters() override;
+    bool EnumPrinterDriversIn(const std::string& environment,
+                              std::vector<std::string>& names) override;
+    bool EnumPrinterQueues(std::vector<sys::PrinterQueue>& queues) override;
+    // Starts the command and waits for it, at most kPrinterSetupCommandBoundMilliseconds;
+    // true when it started. Throws ProcessOutlivedItsBound.
     bool CreateProcess(const std::string& applicationName,
                        const std::string& commandLine) override;
+    // Waits for Setup64.exe, at most kSetup64BoundMilliseconds. Throws
+    // ProcessOutlivedItsBound, as the bounded wait below does.
     sys::ProcessExit CreateProcessAndWait(const std::string& applicationName,
                                           const std::string& commandLine) override;
+    sys::ProcessExit CreateProcessAndWaitAtMost(const std::string& applicationName,
+                                                const std::string& commandLine,
+                                                uint32_t milliseconds) override;
     bool SetupCopyOEMInf(const std::string& sourceInfPath, std::string& destinationName,
                          std::string& destinationFileName) override;
     bool SetupUninstallOEMInf(const std::string& infFileName, uint32_t flags) override;

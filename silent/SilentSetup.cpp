@@ -12,9 +12,11 @@
 #include "setup/PortChoice.h"
 #include "setup/Removal.h"
 #include "silent/CommandLine.h"
+#include "silent/DetectionMarker.h"
 #include "silent/ExitCodes.h"
 #include "silent/InstallLog.h"
 #include "silent/LoggingSystem.h"
+#include "silent/OutcomeCheck.h"
 #include "silent/SilentUi.h"
 
 namespace silent {
@@ -66,8 +68,11 @@ int ExitCodeFor(setup::InstallOutcome outcome) {
 
 class Run {
 public:
-    Run(sys::System& system, InstallLog& log, const Options& options)
-        : log_(log),
+    Run(sys::System& system, sys::UnattendedSystem& unattended, InstallLog& log,
+        const Options& options)
+        : unattended_(unattended),
+          log_(log),
+          port_(options.port),
           logged_(system, log),
           ui_(log, options.port == Port::Parallel ? PORT_PARALLEL : PORT_USB),
           sequence_(logged_, ui_) {}
@@ -81,6 +86,11 @@ public:
                        sys::kMbIconInformation);
         return kExitUnexpectedError;
     }
+    // A process that outlived its bound ends the run; the log has its line.
+    int OutlivedItsBound() {
+        log_.Write("the run stops: it does not wait longer");
+        return kExitProcessOutlivedItsBound;
+    }
 
 private:
     // Starts a step: its name on the lines that follow, and what it does.
@@ -93,8 +103,18 @@ private:
         return code;
     }
     void ClassifyHost();
+    // The marker goes before anything changes: a run that fails leaves none behind.
+    bool RemoveMarker() {
+        Step("marker", "removing the detection marker");
+        return RemoveDetectionMarker(logged_, unattended_, log_);
+    }
+    // A code of success stands only for what the spooler and the INF directory show;
+    // then the marker tells the deployment tools.
+    int Verified(int code);
 
+    sys::UnattendedSystem& unattended_;
     InstallLog& log_;
+    Port port_;
     LoggingSystem logged_;
     SilentUi ui_;
     setup::InstallSequence sequence_;
@@ -106,7 +126,22 @@ void Run::ClassifyHost() {
     log_.Write(HostDescription());
 }
 
+int Run::Verified(int code) {
+    if (code != kExitSuccess && code != kExitWaitingForUsbDevice) return code;
+    Step("check", "looking at what the run left");
+    const Seen seen = code == kExitSuccess ? SeeInstalledQueue(logged_, port_)
+                                           : SeeDriverWaitingForDevice(logged_);
+    log_.Write(seen.what);
+    if (!seen.asClaimed) return Failed(kExitNotAsAsked, "the printer is not there as asked");
+    Step("marker", "writing the detection marker");
+    if (!WriteDetectionMarker(logged_, unattended_, log_, port_ == Port::Parallel ? "LPT1:" : "USB"))
+        return kExitUnexpectedError;
+    return code;
+}
+
 int Run::Install() {
+    if (!RemoveMarker())
+        return Failed(kExitUnexpectedError, "nothing was changed: a marker of an earlier run stays");
     ClassifyHost();
 
     Step("remove", "removing what earlier installations left");
@@ -133,10 +168,11 @@ int Run::Install() {
     const int installed = sequence_.InstallDriverAndPrinter(&userNotified, &outcome);
     // What the window program would tell at the end, for the reader of the log.
     sequence_.TellOutcome(installed, userNotified);
-    return ExitCodeFor(outcome);
+    return Verified(ExitCodeFor(outcome));
 }
 
 int Run::Uninstall() {
+    const bool markerRemoved = RemoveMarker();
     ClassifyHost();
 
     Step("remove", "removing the printer, its driver and its staged INF file");
@@ -152,6 +188,14 @@ int Run::Uninstall() {
     const std::string record = setup::RecordFilePath(g_modelName);
     if (logged_.PathFileExists(record) && !logged_.DeleteFile(record))
         return Failed(kExitRemovalNeedsAdministrator, "the record file could not be deleted");
+
+    Step("check", "looking at what the removal left");
+    const Seen seen = SeeNothingLeft(logged_);
+    log_.Write(seen.what);
+    if (!markerRemoved)
+        log_.Write(std::string("left behind: the detection marker HKLM\\") + kMarkerKey);
+    if (!seen.asClaimed || !markerRemoved)
+        return Failed(kExitRemovalLeftSomething, "the uninstall left something of RT450 behind");
     return kExitSuccess;
 }
 
@@ -215,10 +259,12 @@ int RunSilentSetup(sys::System& system, sys::UnattendedSystem& unattended,
     // The window program does this as its main window opens; the record file's name
     // is built from it.
     RewriteModelName(g_modelName);
-    Run run(system, log, parsed.options);
+    Run run(system, unattended, log, parsed.options);
     int code = kExitUnexpectedError;
     try {
         code = parsed.options.action == Action::Uninstall ? run.Uninstall() : run.Install();
+    } catch (const ProcessOutlivedItsBound&) {
+        code = run.OutlivedItsBound();
     } catch (const std::exception& error) {
         code = run.Unexpected(error.what());
     } catch (...) {

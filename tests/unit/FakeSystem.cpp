@@ -387,13 +387,41 @@ std::vector<std::string> FakeSystem::EnumPrinters() {
     return printers;
 }
 
+bool FakeSystem::EnumPrinterDriversIn(const std::string& environment,
+                                      std::vector<std::string>& names) {
+    calls.push_back("EnumPrinterDriversIn " + environment);
+    names.clear();
+    if (Injected("EnumPrinterDriversIn")) return false;
+    if (spoolerDown) return Fail(1722);  // RPC_S_SERVER_UNAVAILABLE
+    if (environment == "Windows NT x86") names = drivers;
+    else if (environment == "Windows x64") names = drivers64;
+    else return Fail(1805);  // ERROR_INVALID_ENVIRONMENT
+    return true;
+}
+
+bool FakeSystem::EnumPrinterQueues(std::vector<sys::PrinterQueue>& queues) {
+    calls.push_back("EnumPrinterQueues");
+    queues.clear();
+    if (Injected("EnumPrinterQueues")) return false;
+    if (spoolerDown) return Fail(1722);
+    for (const std::string& name : printers) {
+        sys::PrinterQueue queue;
+        const auto details = printerDetails.find(name);
+        if (details != printerDetails.end()) queue = details->second;
+        queue.printerName = name;
+        queues.push_back(queue);
+    }
+    return true;
+}
+
 bool FakeSystem::StartProcess(const std::string& applicationName,
-                              const std::string& commandLine, bool waited) {
+                              const std::string& commandLine, bool waited, uint32_t bound) {
     calls.push_back("CreateProcess " + commandLine);
     if (Injected("CreateProcess")) return false;
     if (processStartFails && processStartFails(commandLine)) return Fail(sys::kErrorFileNotFound);
-    processes.push_back(StartedProcess{applicationName, commandLine, waited});
-    if (onProcessStart) onProcessStart(commandLine);
+    processes.push_back(StartedProcess{applicationName, commandLine, waited, bound});
+    const bool endsInTime = !(bound != 0 && processNeverEnds && processNeverEnds(commandLine));
+    if (onProcessStart && endsInTime) onProcessStart(commandLine);
     return true;
 }
 
@@ -407,6 +435,23 @@ sys::ProcessExit FakeSystem::CreateProcessAndWait(const std::string& application
     sys::ProcessExit result;
     result.started = StartProcess(applicationName, commandLine, true);
     if (result.started && exitCodeKnown && !Injected("GetExitCodeProcess")) {
+        result.exitCodeKnown = true;
+        result.exitCode = exitCode;
+    }
+    return result;
+}
+
+sys::ProcessExit FakeSystem::CreateProcessAndWaitAtMost(const std::string& applicationName,
+                                                        const std::string& commandLine,
+                                                        uint32_t milliseconds) {
+    sys::ProcessExit result;
+    result.started = StartProcess(applicationName, commandLine, true, milliseconds);
+    if (!result.started) return result;
+    if (processNeverEnds && processNeverEnds(commandLine)) {
+        result.timedOut = true;
+        return result;
+    }
+    if (exitCodeKnown && !Injected("GetExitCodeProcess")) {
         result.exitCodeKnown = true;
         result.exitCode = exitCode;
     }
@@ -445,6 +490,7 @@ bool FakeSystem::UpdateDriverForPlugAndPlayDevices(const std::string& hardwareId
     updateDriverCalls.push_back(hardwareId + "|" + fullInfPath + "|" +
                                 std::to_string(installFlags));
     if (updateDriverError != 0) return Fail(updateDriverError);
+    if (onDriverUpdated) onDriverUpdated();
     return true;
 }
 

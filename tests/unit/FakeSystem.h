@@ -18,6 +18,7 @@ struct StartedProcess {
     std::string applicationName;
     std::string commandLine;
     bool waited = false;
+    uint32_t bound = 0;  // the milliseconds of a bounded wait; 0 for none
 };
 
 class FakeSystem : public sys::System {
@@ -40,8 +41,14 @@ public:
     std::map<std::string, std::string> printerDriverDirectories;  // by environment
     bool printerDriverDirectoryFails = false;
 
-    std::vector<std::string> drivers;   // as EnumPrinterDriversA lists them
+    std::vector<std::string> drivers;   // as EnumPrinterDriversA lists them: the
+                                        // process's own environment, "Windows NT x86"
+    std::vector<std::string> drivers64; // in the environment "Windows x64"
     std::vector<std::string> printers;  // as EnumPrintersA lists them
+    // The port and driver of a printer in the list above, for EnumPrintersA level 2;
+    // a printer without an entry shows neither.
+    std::map<std::string, sys::PrinterQueue> printerDetails;
+    bool spoolerDown = false;  // the level-2 and environment listings fail (RPC 1722)
 
     // Messages the system has a text for; others format to "".
     std::map<uint32_t, std::string> messageTexts;
@@ -53,6 +60,9 @@ public:
     uint32_t exitCode = 0;
     // Run when a process starts, e.g. to change the spooler like a real command would.
     std::function<void(const std::string& commandLine)> onProcessStart;
+    // A command line for which this answers true starts but never ends: a bounded wait
+    // for it times out, and its work (onProcessStart) is not done.
+    std::function<bool(const std::string& commandLine)> processNeverEnds;
 
     // Set-up API.
     bool copyOemInfFails = false;
@@ -60,6 +70,8 @@ public:
     std::string stagedInfName = "oem7.inf";
     std::set<std::string> uninstallFails;   // INF file names whose uninstall fails
     uint32_t updateDriverError = 0;          // 0 = success
+    // Run after an update that succeeded, e.g. to make the queue that Windows makes.
+    std::function<void()> onDriverUpdated;
     bool hasDiInstallDriver = true;          // newdev.dll exports DiInstallDriverA
     bool diInstallDriverFails = false;
 
@@ -132,10 +144,16 @@ public:
                                    std::string& directory) override;
     std::vector<std::string> EnumPrinterDrivers() override;
     std::vector<std::string> EnumPrinters() override;
+    bool EnumPrinterDriversIn(const std::string& environment,
+                              std::vector<std::string>& names) override;
+    bool EnumPrinterQueues(std::vector<sys::PrinterQueue>& queues) override;
     bool CreateProcess(const std::string& applicationName,
                        const std::string& commandLine) override;
     sys::ProcessExit CreateProcessAndWait(const std::string& applicationName,
                                           const std::string& commandLine) override;
+    sys::ProcessExit CreateProcessAndWaitAtMost(const std::string& applicationName,
+                                                const std::string& commandLine,
+                                                uint32_t milliseconds) override;
     bool SetupCopyOEMInf(const std::string& sourceInfPath, std::string& destinationName,
                          std::string& destinationFileName) override;
     bool SetupUninstallOEMInf(const std::string& infFileName, uint32_t flags) override;
@@ -167,7 +185,7 @@ private:
     uint32_t NotFoundError(const std::string& key) const;
     bool InUse(const std::string& path, const std::string& key) const;
     bool StartProcess(const std::string& applicationName, const std::string& commandLine,
-                      bool waited);
+                      bool waited, uint32_t bound = 0);
 };
 
 }  // namespace fake

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <cctype>
 #include <stdexcept>
 
 namespace fake {
@@ -51,6 +52,30 @@ bool FakeUnattendedSystem::WriteStandardOutput(const std::string& bytes) {
     if (!hasStandardOutput) return false;
     standardOutput += bytes;
     return true;
+}
+
+// Key names, like Windows's, take any letter case.
+namespace {
+std::string RegistryKey(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+}  // namespace
+
+uint32_t FakeUnattendedSystem::RegSetValueEx(const std::string& subKey,
+                                             const std::string& valueName,
+                                             const std::string& text) {
+    system_.calls.push_back("RegSetValueEx " + subKey + " " + valueName);
+    if (regSetValueError != 0) return regSetValueError;
+    registry[RegistryKey(subKey)][valueName] = text;
+    return 0;
+}
+
+uint32_t FakeUnattendedSystem::RegDeleteKey(const std::string& subKey) {
+    system_.calls.push_back("RegDeleteKey " + subKey);
+    if (regDeleteKeyError != 0) return regDeleteKeyError;
+    registry.erase(RegistryKey(subKey));
+    return 0;
 }
 
 }  // namespace fake

@@ -4,6 +4,7 @@
 // bytes are seen through FakeSystem too), windows and mutexes a test puts in place, and
 // the standard output it collects.
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -24,6 +25,10 @@ public:
     std::set<std::string> heldMutexes;              // held by another process
     std::set<std::string> deniedMutexes;            // held by another user
     bool hasStandardOutput = true;
+    // HKEY_LOCAL_MACHINE's keys in the 64-bit view: key -> value name -> text.
+    std::map<std::string, std::map<std::string, std::string>> registry;
+    uint32_t regSetValueError = 0;   // what RegSetValueEx answers; 0 writes the value
+    uint32_t regDeleteKeyError = 0;  // what RegDeleteKey answers; 0 deletes the key
 
     std::string standardOutput;
     std::set<std::string> createdMutexes;
@@ -36,6 +41,9 @@ public:
     bool FindWindow(const std::string& className, const std::string& windowName) override;
     sys::MutexState CreateMutex(const std::string& name) override;
     bool WriteStandardOutput(const std::string& bytes) override;
+    uint32_t RegSetValueEx(const std::string& subKey, const std::string& valueName,
+                           const std::string& text) override;
+    uint32_t RegDeleteKey(const std::string& subKey) override;
 
 private:
     FakeSystem& system_;

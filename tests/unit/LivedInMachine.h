@@ -19,7 +19,7 @@ inline const char* const kFallibleCalls[] = {
     "GetWindowsDirectory", "GetSystemDirectory", "GetPrinterDriverDirectory",
     "EnumPrinterDrivers",  "EnumPrinters",     "CreateProcess",
     "GetExitCodeProcess",  "SetupCopyOEMInf",  "SetupUninstallOEMInf",
-    "UpdateDriverForPlugAndPlayDevices",
+    "UpdateDriverForPlugAndPlayDevices", "EnumPrinterQueues", "EnumPrinterDriversIn",
 };
 // -1 fails every call of the kind; the others fail one call, counted from 0.
 inline const int kOccurrences[] = {-1, 0, 1, 7, 150};

@@ -7,16 +7,20 @@
 #include <algorithm>
 #include <exception>
 #include <functional>
+#include <map>
 #include <new>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "silent/DetectionMarker.h"
 #include "silent/ExitCodes.h"
+#include "silent/LoggingSystem.h"
 #include "setup/InstallSequence.h"
 #include "silent/SilentSetup.h"
 #include "tests/unit/FakeUnattendedSystem.h"
 #include "tests/unit/LivedInMachine.h"
+#include "tests/unit/PrinterSetupDouble.h"
 
 namespace {
 
@@ -25,6 +29,14 @@ using fake::Host;
 const char* const kLog = "C:\\WINDOWS\\TEMP\\RT450.log";
 const char* const kRecord = "c:\\windows\\inf\\RT450.txt";
 const std::string kBom = "\xEF\xBB\xBF";
+// The fake registry's name of the marker's key (key names take any case).
+const char* const kMarker = "software\\rt450 printer installer";
+
+// The marker that an earlier, successful run left.
+void AddEarlierMarker(fake::FakeUnattendedSystem& unattended) {
+    unattended.registry[kMarker] = {{"Version", "1.0.0.1"}, {"Port", "LPT1:"},
+                                    {"InstalledAt", "2026-12-01 08:00:00.000"}};
+}
 
 class SilentSetup : public fake::HostTest {
 protected:
@@ -41,6 +53,7 @@ protected:
         system.AddDirectory("C:\\WINDOWS\\Driver Cache\\i386");
         system.AddDirectory("C:\\WINDOWS\\TEMP");
         system.AddDirectory("c:\\windows\\inf");
+        fake::UsePrinterSetupDouble(system);
     }
 
     int Run(std::vector<std::string> args) {
@@ -89,6 +102,8 @@ TEST_F(SilentSetup, LogOfAParallelInstallOnWindowsXp) {
     std::vector<std::string> expected = {
         u8"start    SilentSetup.exe /port:lpt1",
         u8"start    current directory C:\\pkg",
+        u8"marker   removing the detection marker",
+        u8"marker   no detection marker HKLM\\SOFTWARE\\RT450 Printer Installer is left",
         u8"host     classifying the host",
         u8"host     Windows version 5.1, product type 1",
         u8"host     32-bit Windows before Windows 7, package folder i386",
@@ -112,14 +127,27 @@ TEST_F(SilentSetup, LogOfAParallelInstallOnWindowsXp) {
         u8"C:\\windows\\inf\\oem7.inf",
         u8"install  wrote c:\\windows\\inf\\RT450.txt: oem7.inf",
         u8"install  port LPT1: (from the command line)",
-        u8"install  started the command rundll32 printui.dll,PrintUIEntry /q ",
-        u8"install  started the command rundll32 printui.dll,PrintUIEntry /if /b \"RT450\" \t"
-        u8"   /f \".\\i386\\ZORQ80-Series.INF\" /r \"LPT1:\"  /m \"RT450\" /q ",
+        u8"install  the command rundll32 printui.dll,PrintUIEntry /q  ended with exit code 0",
+        u8"install  the command rundll32 printui.dll,PrintUIEntry /if /b \"RT450\" \t"
+        u8"   /f \".\\i386\\ZORQ80-Series.INF\" /r \"LPT1:\"  /m \"RT450\" /q  ended with "
+        u8"exit code 0",
         u8"install  message \"信息提示\": 打印机安装成功!",
+        u8"check    looking at what the run left",
+        u8"check    queue \"RT450\" on LPT1: with driver \"RT450\"",
+        u8"marker   writing the detection marker",
+        u8"marker   wrote the detection marker HKLM\\SOFTWARE\\RT450 Printer Installer: "
+        u8"Version 1.0.0.1, Port LPT1:",
         u8"end      exit code 0: success",
     };
     expected.insert(expected.end(), rest.begin(), rest.end());
     EXPECT_EQ(LogLines(), expected);
+    EXPECT_EQ(unattended.registry[kMarker],
+              (std::map<std::string, std::string>{{"Version", "1.0.0.1"},
+                                                  {"Port", "LPT1:"},
+                                                  {"InstalledAt", "2026-12-10 14:50:01.023"}}));
+    // Written last: a marker with a Version is whole.
+    EXPECT_EQ(system.CallsStartingWith("RegSetValueEx").back(),
+              "RegSetValueEx SOFTWARE\\RT450 Printer Installer Version");
 }
 
 TEST_F(SilentSetup, LogOfADamagedPackageStopsAtTheCheck) {
@@ -134,6 +162,9 @@ TEST_F(SilentSetup, LogOfADamagedPackageStopsAtTheCheck) {
               (std::vector<std::string>{
                   u8"start    SilentSetup.exe /port:lpt1 /log:C:\\logs\\rt450.log",
                   u8"start    current directory C:\\pkg",
+                  u8"marker   removing the detection marker",
+                  u8"marker   no detection marker HKLM\\SOFTWARE\\RT450 Printer Installer is "
+                  u8"left",
                   u8"host     classifying the host",
                   u8"host     Windows version 6.1, product type 1",
                   u8"host     32-bit Windows 7 or later, package folder i386w7",
@@ -160,11 +191,9 @@ TEST_F(SilentSetup, LogOfAnUninstallThatNeedsAnAdministrator) {
     EXPECT_TRUE(system.FileExists(kRecord)) << "kept while the INF stays staged";
 
     const std::vector<std::string> lines = LogLines();
-    ASSERT_GE(lines.size(), 5u);
-    EXPECT_EQ(std::vector<std::string>(lines.end() - 5, lines.end()),
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
               (std::vector<std::string>{
-                  u8"remove   started the command rundll32 printui.dll,PrintUIEntry /q /dd /m "
-                  u8"\"RT450\"",
                   u8"remove   uninstalling the staged INF file oem12.inf failed: error 5 "
                   u8"(0x00000005): 拒绝访问。",
                   u8"remove   message \"setup\": 请尝试以\"管理员身份\"运行安装程序以获得更多支持!",
@@ -173,8 +202,10 @@ TEST_F(SilentSetup, LogOfAnUninstallThatNeedsAnAdministrator) {
               }));
 }
 
-// One row per outcome: how the machine is arranged, the arguments, the exit code, and
-// the last message that the log shows ("" for none after the arguments).
+// One row per outcome: how the machine is arranged (on top of a marker that an earlier
+// run left and the printer-setup double), the arguments, the exit code, the last
+// message that the log shows ("" for none after the arguments), and whether the
+// detection marker is there afterwards.
 struct OutcomeCase {
     const char* name;
     Host host;
@@ -182,105 +213,227 @@ struct OutcomeCase {
     std::function<void(fake::FakeSystem&, fake::FakeUnattendedSystem&)> arrange;
     int exitCode;
     const char* lastMessage;
+    bool marker;
 };
 
 bool Starts(const std::string& commandLine, const char* text) {
     return commandLine.find(text) != std::string::npos;
 }
 
+// The printer-setup double, with the commands that hold text doing nothing.
+void CommandsDoNothing(fake::FakeSystem& system, const char* text) {
+    fake::UsePrinterSetupDouble(system, [text](const std::string& c) { return Starts(c, text); });
+}
+
+// An RT450 queue that an earlier installation left, with its port and driver.
+void AddQueue(fake::FakeSystem& system, const char* port, const char* driver) {
+    system.printers = {"RT450"};
+    system.drivers = {driver};
+    system.printerDetails["RT450"] = {"RT450", port, driver};
+}
+
+// A host with the package, its folders, and the printer-setup double.
+void MakePackagedMachine(fake::FakeSystem& machine, Host host) {
+    fake::MakeHost(machine, host);
+    fake::AddWholePackage(machine);
+    machine.AddDirectory("C:\\WINDOWS\\TEMP");
+    machine.AddDirectory("C:\\WINDOWS\\Driver Cache\\i386");
+    fake::UsePrinterSetupDouble(machine);
+}
+
+const char* const kConnectUsb = "请接入USB线(已经接好则重开打印机)，\n系统会自动安装打印机！";
+
 const OutcomeCase kOutcomes[] = {
     {"parallel", Host::Win7x86, {"/port:lpt1"}, [](auto&, auto&) {}, silent::kExitSuccess,
-     "打印机安装成功!"},
-    {"usb", Host::Xp32, {}, [](auto&, auto&) {}, silent::kExitSuccess, "打印机安装成功!"},
+     "打印机安装成功!", true},
+    {"parallel, 64-bit", Host::Win10x64, {"/port:lpt1"}, [](auto&, auto&) {},
+     silent::kExitSuccess, "打印机安装成功!", true},
+    {"usb", Host::Xp32, {}, [](auto&, auto&) {}, silent::kExitSuccess, "打印机安装成功!", true},
     {"usb, no device, Windows 7", Host::Win7x86, {"/port:usb"},
      [](auto& s, auto&) { s.updateDriverError = sys::kErrorNoSuchDevinst; },
-     silent::kExitWaitingForUsbDevice,
-     "请接入USB线(已经接好则重开打印机)，\n系统会自动安装打印机！"},
+     silent::kExitWaitingForUsbDevice, kConnectUsb, true},
     {"usb, no device, XP", Host::Xp32, {"/port:usb"},
      [](auto& s, auto&) { s.updateDriverError = sys::kErrorNoSuchDevinst; },
-     silent::kExitNoUsbDevice, "请检查打印机USB连线是否连接"},
+     silent::kExitNoUsbDevice, "请检查打印机USB连线是否连接", false},
     {"usb, update fails", Host::Win8x86, {"/port:usb"},
      [](auto& s, auto&) { s.updateDriverError = sys::kErrorNoMoreItems; },
-     silent::kExitUsbUpdateFailed, "请接入USB线(已经接好则重开打印机)，\n系统会自动安装打印机！"},
+     silent::kExitUsbUpdateFailed, kConnectUsb, false},
     {"Setup64 installs", Host::Win10x64, {"/port:usb"},
      [](auto& s, auto&) { s.updateDriverError = sys::kErrorInWow64; s.exitCode = 1; },
-     silent::kExitSuccess, "打印机安装成功!"},
+     silent::kExitSuccess, "打印机安装成功!", true},
     {"Setup64 finds no device", Host::Win7x64, {"/port:usb"},
      [](auto& s, auto&) { s.updateDriverError = sys::kErrorInWow64; s.exitCode = 10; },
-     silent::kExitWaitingForUsbDevice,
-     "请接入USB线(已经接好则重开打印机)，\n系统会自动安装打印机！"},
+     silent::kExitWaitingForUsbDevice, kConnectUsb, true},
     {"Setup64 fails", Host::Win10x64, {"/port:usb"},
      [](auto& s, auto&) { s.updateDriverError = sys::kErrorInWow64; s.exitCode = 2; },
-     silent::kExitSetup64Failed, "打印机安装失败，取消安装!"},
+     silent::kExitSetup64Failed, "打印机安装失败，取消安装!", false},
     {"Setup64 does not start", Host::Win10x64, {"/port:usb"},
      [](auto& s, auto&) {
          s.updateDriverError = sys::kErrorInWow64;
          s.processStartFails = [](const std::string& c) { return Starts(c, "Setup64"); };
      },
-     silent::kExitCommandNotStarted, "创建安装进程失败，取消安装！"},
+     silent::kExitCommandNotStarted, "创建安装进程失败，取消安装！", false},
     {"printer command does not start", Host::Xp32, {"/port:lpt1"},
      [](auto& s, auto&) {
          s.processStartFails = [](const std::string& c) { return Starts(c, "/if"); };
      },
-     silent::kExitCommandNotStarted, "创建安装进程失败，取消安装！"},
+     silent::kExitCommandNotStarted, "创建安装进程失败，取消安装！", false},
     {"driver command does not start", Host::Win10x64, {"/port:lpt1"},
      [](auto& s, auto&) {
          s.processStartFails = [](const std::string& c) { return Starts(c, "/ia"); };
      },
-     silent::kExitCommandNotStarted, "创建安装进程失败，取消安装！"},
+     silent::kExitCommandNotStarted, "创建安装进程失败，取消安装！", false},
     {"INF not staged", Host::Win7x64, {"/port:lpt1"},
      [](auto& s, auto&) { s.copyOemInfFails = true; }, silent::kExitInfStagingFailed,
-     "打印机安装失败，取消安装!"},
+     "打印机安装失败，取消安装!", false},
     {"copy fails", Host::Xp32, {"/port:lpt1"},
      [](auto& s, auto&) { s.failCopyTo = {"C:\\WINDOWS\\Driver Cache\\i386\\UNIDRV.DLL"}; },
-     silent::kExitStagingFailed, "Access is denied."},
+     silent::kExitStagingFailed, "Access is denied.", false},
     {"package file missing", Host::Win10x64, {"/port:lpt1"},
      [](auto& s, auto&) { s.RemoveFile(".\\amd64\\STDNAMES.GPD"); },
-     silent::kExitDamagedPackage, ".\\amd64\\STDNAMES.GPD"},
+     silent::kExitDamagedPackage, ".\\amd64\\STDNAMES.GPD", false},
     {"deletion command does not start", Host::Win7x86, {"/port:lpt1"},
      [](auto& s, auto&) {
          s.printers = {"RT450"};
          s.processStartFails = [](const std::string& c) { return Starts(c, "/dl"); };
      },
-     silent::kExitCommandNotStarted, "创建安装进程失败，取消安装！"},
+     silent::kExitCommandNotStarted, "创建安装进程失败，取消安装！", false},
     {"a step throws", Host::Win7x86, {"/port:lpt1"},
      [](auto& s, auto&) {
          s.failMethod = "SetupCopyOEMInf";
          s.failThrows = std::make_exception_ptr(std::bad_alloc());
      },
-     silent::kExitUnexpectedError, "安装出现意外错误，取消安装！"},
+     silent::kExitUnexpectedError, "安装出现意外错误，取消安装！", false},
+    // The commands ran, but the spooler does not show the queue as asked.
+    {"parallel, the printer command does nothing", Host::Win7x86, {"/port:lpt1"},
+     [](auto& s, auto&) { CommandsDoNothing(s, "/if"); }, silent::kExitNotAsAsked,
+     "打印机安装成功!", false},
+    {"parallel, the 64-bit driver command does nothing", Host::Win10x64, {"/port:lpt1"},
+     [](auto& s, auto&) { CommandsDoNothing(s, "/ia"); }, silent::kExitNotAsAsked,
+     "打印机安装成功!", false},
+    {"parallel, the queue is on another port", Host::Xp32, {"/port:lpt1"},
+     [](auto& s, auto&) { AddQueue(s, "USB001", "RT450"); }, silent::kExitNotAsAsked,
+     "打印机安装成功!", false},
+    {"parallel, the queue has another driver", Host::Xp32, {"/port:lpt1"},
+     [](auto& s, auto&) { AddQueue(s, "LPT1:", "Generic / Text Only"); },
+     silent::kExitNotAsAsked, "打印机安装成功!", false},
+    {"parallel, the spooler cannot be asked", Host::Win7x86, {"/port:lpt1"},
+     [](auto& s, auto&) { s.spoolerDown = true; }, silent::kExitNotAsAsked,
+     "打印机安装成功!", false},
+    {"usb, no queue after the update", Host::Xp32, {"/port:usb"},
+     [](auto& s, auto&) { s.onDriverUpdated = nullptr; }, silent::kExitNotAsAsked,
+     "打印机安装成功!", false},
+    {"usb, the queue is on LPT1:", Host::Xp32, {"/port:usb"},
+     [](auto& s, auto&) {
+         s.onDriverUpdated = [&s] { AddQueue(s, "LPT1:", "RT450"); };
+     },
+     silent::kExitNotAsAsked, "打印机安装成功!", false},
+    {"usb waits, but the record cannot be read", Host::Win7x86, {"/port:usb"},
+     [](auto& s, auto&) {
+         s.updateDriverError = sys::kErrorNoSuchDevinst;
+         s.failReadOf = {kRecord};
+     },
+     silent::kExitNotAsAsked, kConnectUsb, false},
+    // A command that does not end within its bound.
+    {"the printer command never ends", Host::Xp32, {"/port:lpt1"},
+     [](auto& s, auto&) {
+         s.processNeverEnds = [](const std::string& c) { return Starts(c, "/if"); };
+     },
+     silent::kExitProcessOutlivedItsBound, "", false},
+    {"a removal command never ends", Host::Win7x86, {"/port:lpt1"},
+     [](auto& s, auto&) {
+         s.printers = {"VX420"};
+         s.processNeverEnds = [](const std::string& c) { return Starts(c, "/dl"); };
+     },
+     silent::kExitProcessOutlivedItsBound, "", false},
+    {"Setup64 never ends", Host::Win10x64, {"/port:usb"},
+     [](auto& s, auto&) {
+         s.updateDriverError = sys::kErrorInWow64;
+         s.processNeverEnds = [](const std::string& c) { return Starts(c, "Setup64"); };
+     },
+     silent::kExitProcessOutlivedItsBound, "", false},
+    {"uninstall, a deletion never ends", Host::Win10x64, {"/uninstall"},
+     [](auto& s, auto&) {
+         s.drivers = {"RT450"};
+         s.processNeverEnds = [](const std::string& c) { return Starts(c, "/dd"); };
+     },
+     silent::kExitProcessOutlivedItsBound, "", false},
+    // The marker.
+    {"the marker cannot be removed", Host::Win7x86, {"/port:lpt1"},
+     [](auto&, auto& u) { u.regDeleteKeyError = 5; }, silent::kExitUnexpectedError, "", true},
+    {"the marker cannot be written", Host::Win7x86, {"/port:lpt1"},
+     [](auto&, auto& u) { u.regSetValueError = 5; }, silent::kExitUnexpectedError,
+     "打印机安装成功!", false},
+    // Refused runs leave the marker as it was.
     {"another run", Host::Win7x86, {"/port:lpt1"},
      [](auto&, auto& u) { u.heldMutexes = {silent::kRunMutexName}; },
-     silent::kExitAnotherInstallRunning, ""},
+     silent::kExitAnotherInstallRunning, "", true},
     {"another user's run", Host::Win7x86, {"/uninstall"},
      [](auto&, auto& u) { u.deniedMutexes = {silent::kRunMutexName}; },
-     silent::kExitAnotherInstallRunning, ""},
+     silent::kExitAnotherInstallRunning, "", true},
     {"setup.exe open", Host::Win7x86, {"/port:lpt1"},
      [](auto&, auto& u) { u.windows = {"#32770|打印机驱动安装程序"}; },
-     silent::kExitAnotherInstallRunning, ""},
+     silent::kExitAnotherInstallRunning, "", true},
     {"unknown argument", Host::Win7x86, {"/port:lpt1", "/silent"}, [](auto&, auto&) {},
-     silent::kExitInvalidCommandLine, ""},
+     silent::kExitInvalidCommandLine, "", true},
     {"missing value", Host::Win7x86, {"/log:"}, [](auto&, auto&) {},
-     silent::kExitInvalidCommandLine, ""},
-    {"usage", Host::Win7x86, {"/?"}, [](auto&, auto&) {}, silent::kExitSuccess, ""},
+     silent::kExitInvalidCommandLine, "", true},
+    {"usage", Host::Win7x86, {"/?"}, [](auto&, auto&) {}, silent::kExitSuccess, "", true},
+    // The uninstall, and what it may leave behind.
     {"uninstall", Host::Win7x86, {"/uninstall"},
      [](auto& s, auto&) {
+         AddQueue(s, "LPT1:", "RT450");
          s.AddFile("c:\\windows\\inf\\RT450.txt", "oem3.inf");
          s.AddFile("c:\\windows\\inf\\oem3.inf", "RT450");
      },
-     silent::kExitSuccess, ""},
+     silent::kExitSuccess, "", false},
     {"uninstall, deletion does not start", Host::Win10x64, {"/uninstall"},
      [](auto& s, auto&) {
          s.drivers = {"RT450"};
          s.processStartFails = [](const std::string& c) { return Starts(c, "/dd"); };
      },
-     silent::kExitCommandNotStarted, "创建安装进程失败，取消安装！"},
+     silent::kExitCommandNotStarted, "创建安装进程失败，取消安装！", false},
     {"uninstall, record not deletable", Host::Win7x86, {"/uninstall"},
      [](auto& s, auto&) {
          s.AddFile("c:\\windows\\inf\\RT450.txt", "oem3.inf");
          s.inUse = {"c:\\windows\\inf\\RT450.txt"};
      },
-     silent::kExitRemovalNeedsAdministrator, ""},
+     silent::kExitRemovalNeedsAdministrator, "", false},
+    {"uninstall leaves the queue", Host::Win7x86, {"/uninstall"},
+     [](auto& s, auto&) {
+         AddQueue(s, "LPT1:", "RT450");
+         CommandsDoNothing(s, "/dl");
+     },
+     silent::kExitRemovalLeftSomething, "", false},
+    {"uninstall leaves a queue on the model's driver", Host::Win7x86, {"/uninstall"},
+     [](auto& s, auto&) {
+         AddQueue(s, "LPT1:", "RT450");
+         s.printers = {"Office"};
+         s.printerDetails = {{"Office", {"Office", "LPT2:", "RT450"}}};
+     },
+     silent::kExitRemovalLeftSomething, "", false},
+    {"uninstall leaves the driver", Host::Win7x86, {"/uninstall"},
+     [](auto& s, auto&) {
+         s.drivers = {"RT450"};
+         CommandsDoNothing(s, "/dd");
+     },
+     silent::kExitRemovalLeftSomething, "", false},
+    {"uninstall leaves the 64-bit driver", Host::Win10x64, {"/uninstall"},
+     [](auto& s, auto&) { s.drivers64 = {"RT450"}; }, silent::kExitRemovalLeftSomething, "",
+     false},
+    {"uninstall leaves a staged INF", Host::Win7x86, {"/uninstall"},
+     [](auto& s, auto&) {
+         s.AddFile("c:\\windows\\inf\\RT450.txt", "oem3.inf");
+         s.AddFile("c:\\windows\\inf\\oem3.inf", "RT450");
+         s.AddFile("c:\\windows\\inf\\oem20.inf", "[Strings]\nModel=\"RT450\"\n");
+     },
+     silent::kExitRemovalLeftSomething, "", false},
+    {"uninstall, the spooler cannot be asked", Host::Win7x86, {"/uninstall"},
+     [](auto& s, auto&) { s.spoolerDown = true; }, silent::kExitRemovalLeftSomething, "",
+     false},
+    {"uninstall, the marker cannot be removed", Host::Win7x86, {"/uninstall"},
+     [](auto&, auto& u) { u.regDeleteKeyError = 5; }, silent::kExitRemovalLeftSomething, "",
+     true},
 };
 
 // The texts of the log's message lines, in UTF-8 as the log has them.
@@ -306,20 +459,19 @@ std::string Shown(fake::FakeUnattendedSystem& unattended, std::string text) {
     return shown;
 }
 
-TEST_F(SilentSetup, ExitCodeAndLastMessageOfEachOutcome) {
+TEST_F(SilentSetup, ExitCodeMarkerAndLastMessageOfEachOutcome) {
     for (const OutcomeCase& row : kOutcomes) {
         SCOPED_TRACE(row.name);
         fake::SetFlags(0, 0, 0);
         fake::FakeSystem machine;
         fake::FakeUnattendedSystem services(machine);
-        fake::MakeHost(machine, row.host);
-        fake::AddWholePackage(machine);
-        machine.AddDirectory("C:\\WINDOWS\\TEMP");
-        machine.AddDirectory("C:\\WINDOWS\\Driver Cache\\i386");
+        MakePackagedMachine(machine, row.host);
         machine.messageTexts[5] = "Access is denied.\r\n";
+        AddEarlierMarker(services);
         row.arrange(machine, services);
 
         EXPECT_EQ(silent::RunSilentSetup(machine, services, row.args), row.exitCode);
+        EXPECT_EQ(services.registry.count(kMarker) != 0, row.marker);
 
         // The log ends with the code and its meaning, after the last message.
         std::string bytes = machine.FileBytes(kLog);
@@ -378,7 +530,8 @@ TEST_F(SilentSetup, AnUnwritableLogDoesNotStopTheInstall) {
     fake::FakeUnattendedSystem later(system);
     later.tempPathFails = true;
     EXPECT_EQ(silent::RunSilentSetup(system, later, {"/port:lpt1"}), silent::kExitSuccess);
-    EXPECT_EQ(system.CallsStartingWith("CreateProcess").size(), 4u);
+    // Two commands each, and the second run deletes the first one's queue and driver.
+    EXPECT_EQ(system.CallsStartingWith("CreateProcess").size(), 6u);
 }
 
 // A second run appends to the log of the first; the mark stays at the file's start only.
@@ -413,10 +566,24 @@ TEST_F(SilentSetup, UninstallOnWindowsXpRemovesQueueDriverInfAndRecord) {
 }
 
 // Each fault that the window program's tests inject, into the unattended run of the same
-// machine: it ends with a documented code; the messages it logs are those the window
-// program shows, in order, up to the step where it stopped; and it reports success only
-// where the window program ends with its success message.
+// machine (with the printer-setup double in both, and a marker of an earlier run): it
+// ends with a documented code; the messages it logs are those the window program
+// shows, in order, up to the step where it stopped; it reports success only where the
+// window program ends with its success message; and the detection marker is there
+// exactly after 0 or 20, when the machine shows what the code claims.
 class SilentFaultInjection : public ::testing::TestWithParam<Host> {};
+
+// The queue "RT450" with its driver on the port asked for.
+bool HasQueueOn(const fake::FakeSystem& machine, bool parallel) {
+    if (std::find(machine.printers.begin(), machine.printers.end(), "RT450") ==
+        machine.printers.end())
+        return false;
+    const auto details = machine.printerDetails.find("RT450");
+    if (details == machine.printerDetails.end() || details->second.driverName != "RT450")
+        return false;
+    return parallel ? details->second.portName == "LPT1:"
+                    : details->second.portName.rfind("USB", 0) == 0;
+}
 
 TEST_P(SilentFaultInjection, EachFaultEndsWithTheWindowProgramsMessagesAndACode) {
     const Host host = GetParam();
@@ -424,6 +591,7 @@ TEST_P(SilentFaultInjection, EachFaultEndsWithTheWindowProgramsMessagesAndACode)
         fake::FakeSystem windowMachine;
         fake::FakeUi ui;
         fault.Arrange(windowMachine, host);
+        fake::UsePrinterSetupDouble(windowMachine);
         ui.portChoice = fault.port;
         setup::InstallSequence(windowMachine, ui).OnInstall();
 
@@ -431,17 +599,35 @@ TEST_P(SilentFaultInjection, EachFaultEndsWithTheWindowProgramsMessagesAndACode)
         fake::FakeSystem machine;
         fake::FakeUnattendedSystem services(machine);
         fault.Arrange(machine, host);
+        fake::UsePrinterSetupDouble(machine);
+        AddEarlierMarker(services);
         machine.AddDirectory("C:\\WINDOWS\\TEMP");
-        const int code = silent::RunSilentSetup(
-            machine, services, {fault.port == 76 ? "/port:lpt1" : "/port:usb"});
+        const bool parallel = fault.port == 76;
+        const int code =
+            silent::RunSilentSetup(machine, services, {parallel ? "/port:lpt1" : "/port:usb"});
 
         EXPECT_NE(std::string(silent::ExitCodeMeaning(code)), "unknown") << code;
+        const bool succeeded =
+            code == silent::kExitSuccess || code == silent::kExitWaitingForUsbDevice;
+        EXPECT_EQ(services.registry.count(kMarker) != 0, succeeded) << code;
+        if (code == silent::kExitSuccess) {
+            EXPECT_TRUE(HasQueueOn(machine, parallel));
+        }
+        if (code == silent::kExitWaitingForUsbDevice) {
+            const std::string infName = machine.FileBytes(kRecord);
+            EXPECT_FALSE(infName.empty());
+            EXPECT_TRUE(machine.FileExists("c:\\windows\\inf\\" + infName)) << infName;
+        }
+
+        // The unattended run waits for every command it starts, so the Nth exit code that
+        // it reads is another command's than the window program's Nth.
+        if (std::string(fault.method) == "GetExitCodeProcess" && fault.occurrence != -1) return;
         const std::vector<std::string> logged = LoggedMessages(machine.FileBytes(kLog));
         std::vector<std::string> shown;
         for (const auto& box : ui.boxes) shown.push_back(Shown(services, box.text));
         ASSERT_LE(logged.size(), shown.size());
         EXPECT_EQ(logged, std::vector<std::string>(shown.begin(), shown.begin() + logged.size()));
-        if (code == silent::kExitSuccess || code == silent::kExitWaitingForUsbDevice) {
+        if (succeeded) {
             EXPECT_EQ(logged, shown);
         }
         if (code == silent::kExitSuccess) {
@@ -453,5 +639,191 @@ TEST_P(SilentFaultInjection, EachFaultEndsWithTheWindowProgramsMessagesAndACode)
 
 INSTANTIATE_TEST_SUITE_P(HostClasses, SilentFaultInjection, fake::FaultInjectionHosts(),
                          fake::FaultInjectionHostName);
+
+// The marker of an earlier run goes first, before the run asks the spooler or changes
+// anything, so a run that then fails leaves none.
+TEST_F(SilentSetup, TheMarkerIsRemovedBeforeAnythingElseAndStaysGoneAfterAFailure) {
+    fake::MakeHost(system, Host::Win7x64);
+    fake::AddWholePackage(system);
+    system.RemoveFile(".\\amd64\\UNIDRV.DLL");
+    AddEarlierMarker(unattended);
+
+    EXPECT_EQ(Run({"/port:lpt1"}), silent::kExitDamagedPackage);
+
+    EXPECT_EQ(unattended.registry.count(kMarker), 0u);
+    const auto first = std::find_if(system.calls.begin(), system.calls.end(), [](const auto& c) {
+        return c.rfind("Reg", 0) == 0 || c.rfind("Enum", 0) == 0 || c.rfind("Create", 0) == 0;
+    });
+    ASSERT_NE(first, system.calls.end());
+    EXPECT_EQ(*first, "RegDeleteKey SOFTWARE\\RT450 Printer Installer");
+    EXPECT_EQ(system.CallsStartingWith("RegSetValueEx"), std::vector<std::string>{});
+}
+
+// A marker that cannot be removed stops an install before it changes anything.
+TEST_F(SilentSetup, AMarkerThatCannotBeRemovedStopsTheInstallUnchanged) {
+    fake::MakeHost(system, Host::Win10x64);
+    fake::AddWholePackage(system);
+    system.printers = {"RT450"};
+    AddEarlierMarker(unattended);
+    unattended.regDeleteKeyError = 5;
+
+    EXPECT_EQ(Run({"/port:lpt1"}), silent::kExitUnexpectedError);
+    EXPECT_EQ(Changes(), std::vector<std::string>{});
+    EXPECT_EQ(system.CallsStartingWith("EnumPrinters"), std::vector<std::string>{});
+    const auto lines = LogLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        u8"marker   removing the detection marker HKLM\\SOFTWARE\\RT450 Printer "
+                        u8"Installer failed: error 5 (0x00000005): Access is denied."),
+              lines.end());
+}
+
+// Every process of an unattended run is waited for within its bound; the window program
+// on the same machine still starts its printer-setup commands and goes on.
+TEST_F(SilentSetup, EveryProcessIsWaitedForWithinItsBound) {
+    for (const bool parallel : {true, false}) {
+        SCOPED_TRACE(parallel ? "LPT1:" : "USB");
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        fake::FakeUnattendedSystem services(machine);
+        fake::MakeLivedInMachine(machine, Host::Win10x64);
+        fake::UsePrinterSetupDouble(machine);
+        machine.exitCode = 1;
+        ASSERT_EQ(silent::RunSilentSetup(machine, services,
+                                         {parallel ? "/port:lpt1" : "/port:usb"}),
+                  silent::kExitSuccess);
+        ASSERT_GE(machine.processes.size(), 3u);
+        for (const fake::StartedProcess& process : machine.processes) {
+            SCOPED_TRACE(process.commandLine);
+            EXPECT_TRUE(process.waited);
+            EXPECT_EQ(process.bound, process.commandLine.find("Setup64.exe") != std::string::npos
+                                         ? silent::kSetup64BoundMilliseconds
+                                         : silent::kPrinterSetupCommandBoundMilliseconds);
+        }
+
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem windowMachine;
+        fake::MakeLivedInMachine(windowMachine, Host::Win10x64);
+        ui.portChoice = parallel ? 76 : 85;
+        windowMachine.exitCode = 1;
+        setup::InstallSequence(windowMachine, ui).OnInstall();
+        ASSERT_GE(windowMachine.processes.size(), 3u);
+        for (const fake::StartedProcess& process : windowMachine.processes) {
+            SCOPED_TRACE(process.commandLine);
+            const bool setup64 = process.commandLine.find("Setup64.exe") != std::string::npos;
+            EXPECT_EQ(process.waited, setup64);
+            EXPECT_EQ(process.bound, 0u);
+        }
+    }
+    EXPECT_GE(silent::kPrinterSetupCommandBoundMilliseconds, 60u * 1000u) << "minutes, not seconds";
+}
+
+// A command that outlives its bound ends the run there: nothing more is started.
+TEST_F(SilentSetup, AHungCommandEndsTheRunAndIsLogged) {
+    fake::MakeHost(system, Host::Win7x86);
+    fake::AddWholePackage(system);
+    system.printers = {"VX420", "RT450"};
+    system.processNeverEnds = [](const std::string& c) { return c.find("VX420") != c.npos; };
+    AddEarlierMarker(unattended);
+
+    EXPECT_EQ(Run({"/port:lpt1"}), silent::kExitProcessOutlivedItsBound);
+
+    EXPECT_EQ(system.CallsStartingWith("CreateProcess"),
+              std::vector<std::string>{
+                  "CreateProcess rundll32 printui.dll,PrintUIEntry /q /dl /n \"VX420\""});
+    EXPECT_EQ(system.CallsStartingWith("SetupCopyOEMInf"), std::vector<std::string>{});
+    EXPECT_EQ(unattended.registry.count(kMarker), 0u);
+    const auto lines = LogLines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+              (std::vector<std::string>{
+                  u8"remove   the command rundll32 printui.dll,PrintUIEntry /q /dl /n \"VX420\" did "
+                  u8"not end within 300 seconds; it is left running",
+                  u8"remove   the run stops: it does not wait longer",
+                  u8"end      exit code 35: a printer-setup command or Setup64.exe did not end in "
+                  u8"time",
+              }));
+}
+
+// What the check saw, as its log line says it: one row per case, the host, the
+// arguments, the arrangement, and the line.
+struct SeenCase {
+    const char* name;
+    Host host;
+    const char* argument;
+    std::function<void(fake::FakeSystem&)> arrange;
+    const char* line;
+};
+
+const SeenCase kSeen[] = {
+    {"queue on LPT1:", Host::Win7x86, "/port:lpt1", [](auto&) {},
+     u8"check    queue \"RT450\" on LPT1: with driver \"RT450\""},
+    {"no queue", Host::Win7x86, "/port:lpt1", [](auto& s) { CommandsDoNothing(s, "/if"); },
+     u8"check    no queue \"RT450\" (asked for the queue \"RT450\" on LPT1: with driver \"RT450\")"},
+    {"another port", Host::Xp32, "/port:lpt1", [](auto& s) { AddQueue(s, "USB001", "RT450"); },
+     u8"check    queue \"RT450\" on USB001 with driver \"RT450\", not the queue \"RT450\" on "
+     u8"LPT1: with driver \"RT450\""},
+    {"another driver", Host::Xp32, "/port:lpt1",
+     [](auto& s) { AddQueue(s, "LPT1:", "Generic / Text Only"); },
+     u8"check    queue \"RT450\" on LPT1: with driver \"Generic / Text Only\", not the queue "
+     u8"\"RT450\" on LPT1: with driver \"RT450\""},
+    {"spooler down", Host::Win7x86, "/port:lpt1", [](auto& s) { s.spoolerDown = true; },
+     u8"check    the spooler could not list its printers, so no queue \"RT450\" on LPT1: with "
+     u8"driver \"RT450\" was seen"},
+    {"usb queue", Host::Xp32, "/port:usb", [](auto&) {},
+     u8"check    queue \"RT450\" on USB001 with driver \"RT450\""},
+    {"usb waits", Host::Win7x86, "/port:usb",
+     [](auto& s) { s.updateDriverError = sys::kErrorNoSuchDevinst; },
+     u8"check    the staged INF file c:\\windows\\inf\\oem7.inf waits for the printer to be "
+     u8"plugged in"},
+    {"uninstalled", Host::Win10x64, "/uninstall", [](auto& s) { AddQueue(s, "LPT1:", "RT450"); },
+     u8"check    nothing of RT450 is left"},
+    {"uninstall leaves all", Host::Win10x64, "/uninstall",
+     [](auto& s) {
+         AddQueue(s, "LPT1:", "RT450");
+         s.drivers64 = {"RT450"};
+         s.AddFile("c:\\windows\\inf\\oem20.inf", "RT450");
+         s.AddFile("c:\\windows\\inf\\RT450.txt", "oem21.inf");
+         CommandsDoNothing(s, "/d");
+     },
+     u8"check    left behind: queue \"RT450\" on LPT1: with driver \"RT450\"; driver \"RT450\" in "
+     u8"\"Windows NT x86\"; driver \"RT450\" in \"Windows x64\"; the staged INF file "
+     u8"c:\\windows\\inf\\oem20.inf"},
+    {"uninstall, spooler down", Host::Win10x64, "/uninstall", [](auto& s) { s.spoolerDown = true; },
+     u8"check    left behind: the printers (not listed); the drivers in \"Windows NT x86\" (not "
+     u8"listed); the drivers in \"Windows x64\" (not listed)"},
+};
+
+TEST_F(SilentSetup, TheLogSaysWhatTheCheckSaw) {
+    for (const SeenCase& row : kSeen) {
+        SCOPED_TRACE(row.name);
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        fake::FakeUnattendedSystem services(machine);
+        MakePackagedMachine(machine, row.host);
+        row.arrange(machine);
+        silent::RunSilentSetup(machine, services, {row.argument});
+        std::string log = machine.FileBytes(kLog);
+        EXPECT_NE(log.find(std::string("14:50:01.023  ") + row.line + "\r\n"), std::string::npos)
+            << log;
+    }
+}
+
+// The spooler makes a USB printer's queue on its own, a moment after the update: the
+// check asks again for a minute; a parallel queue, made by commands waited for, is
+// asked for once.
+TEST_F(SilentSetup, TheCheckWaitsAMinuteForAUsbQueueOnly) {
+    for (const bool parallel : {true, false}) {
+        SCOPED_TRACE(parallel ? "LPT1:" : "USB");
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        fake::FakeUnattendedSystem services(machine);
+        MakePackagedMachine(machine, Host::Xp32);
+        CommandsDoNothing(machine, "/");
+        machine.onDriverUpdated = nullptr;
+        EXPECT_EQ(silent::RunSilentSetup(machine, services, {parallel ? "/port:lpt1" : "/port:usb"}),
+                  silent::kExitNotAsAsked);
+        EXPECT_EQ(machine.CallsStartingWith("EnumPrinterQueues").size(), parallel ? 1u : 61u);
+    }
+}
 
 }  // namespace

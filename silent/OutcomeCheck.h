@@ -1,0 +1,35 @@
+#pragma once
+// What the spooler and the INF directory show after a run, held against what the run's
+// outcome claims: a deployment tool believes the exit code and never looks again, so a
+// success is told only once it has been seen.
+
+#include <string>
+
+#include "silent/CommandLine.h"
+#include "sys/System.h"
+
+namespace silent {
+
+struct Seen {
+    bool asClaimed = false;
+    std::string what;  // what was seen, for the log
+};
+
+// The queue "RT450" with the driver "RT450" on the port that the command line named:
+// LPT1:, or for USB a port of the USB printer class ("USB001"), which the spooler makes
+// on its own a moment after the device's driver is installed, so it is asked again for
+// a while.
+Seen SeeInstalledQueue(sys::System& system, Port port);
+
+// The INF that the model's record file names is staged in the INF directory: what
+// Windows installs from when the printer is plugged in. (Where Setup64.exe put the
+// package into the driver store, its exit code said so; a 32-bit program cannot look
+// there.)
+Seen SeeDriverWaitingForDevice(sys::System& system);
+
+// Nothing of the model is left: no queue "RT450" and no queue on its driver; no driver
+// "RT450" in "Windows NT x86", nor, on 64-bit Windows, in "Windows x64"; no record file;
+// no staged oem0.inf..oem99.inf whose text names the model.
+Seen SeeNothingLeft(sys::System& system);
+
+}  // namespace silent
