@@ -66,7 +66,8 @@ uint32_t FakeUnattendedSystem::RegSetValueEx(const std::string& subKey,
                                              const std::string& valueName,
                                              const std::string& text) {
     system_.calls.push_back("RegSetValueEx " + subKey + " " + valueName);
-    if (regSetValueError != 0) return regSetValueError;
+    if (regSetValueError != 0 && (regSetValueFailing.empty() || regSetValueFailing == valueName))
+        return regSetValueError;
     registry[RegistryKey(subKey)][valueName] = text;
     return 0;
 }

@@ -28,6 +28,7 @@ public:
     // HKEY_LOCAL_MACHINE's keys in the 64-bit view: key -> value name -> text.
     std::map<std::string, std::map<std::string, std::string>> registry;
     uint32_t regSetValueError = 0;   // what RegSetValueEx answers; 0 writes the value
+    std::string regSetValueFailing;  // the one value name that fails; empty for all
     uint32_t regDeleteKeyError = 0;  // what RegDeleteKey answers; 0 deletes the key
 
     std::string standardOutput;

@@ -364,6 +364,12 @@ const OutcomeCase kOutcomes[] = {
     {"the marker cannot be written", Host::Win7x86, {"/port:lpt1"},
      [](auto&, auto& u) { u.regSetValueError = 5; }, silent::kExitUnexpectedError,
      "打印机安装成功!", false},
+    {"the marker's Version cannot be written", Host::Win7x86, {"/port:lpt1"},
+     [](auto&, auto& u) {
+         u.regSetValueError = 5;
+         u.regSetValueFailing = "Version";
+     },
+     silent::kExitUnexpectedError, "打印机安装成功!", false},
     // Refused runs leave the marker as it was.
     {"another run", Host::Win7x86, {"/port:lpt1"},
      [](auto&, auto& u) { u.heldMutexes = {silent::kRunMutexName}; },
@@ -788,6 +794,14 @@ const SeenCase kSeen[] = {
      u8"check    left behind: queue \"RT450\" on LPT1: with driver \"RT450\"; driver \"RT450\" in "
      u8"\"Windows NT x86\"; driver \"RT450\" in \"Windows x64\"; the staged INF file "
      u8"c:\\windows\\inf\\oem20.inf"},
+    {"uninstall leaves a queue on the model's driver", Host::Win7x86, "/uninstall",
+     [](auto& s) {
+         AddQueue(s, "LPT1:", "RT450");
+         s.printers = {"Office"};
+         s.printerDetails = {{"Office", {"Office", "LPT2:", "RT450"}}};
+     },
+     u8"check    left behind: queue \"Office\" on LPT2: with driver \"RT450\"; driver \"RT450\" "
+     u8"in \"Windows NT x86\""},
     {"uninstall, spooler down", Host::Win10x64, "/uninstall", [](auto& s) { s.spoolerDown = true; },
      u8"check    left behind: the printers (not listed); the drivers in \"Windows NT x86\" (not "
      u8"listed); the drivers in \"Windows x64\" (not listed)"},
