@@ -34,7 +34,7 @@ const char* const kUsageLines[] = {
     "  /port:usb    install for a printer on USB (the default)",
     "  /port:lpt1   install the printer on the parallel port LPT1:",
     "  /uninstall   remove the printer queues, drivers and staged INF files of this and",
-    "               earlier installations, and the record file",
+    "               earlier installations, the record file and the detection marker",
     "  /log:<file>  the log, UTF-8 (default: RT450.log in the temporary folder)",
     "  /?           this text",
     "",
