@@ -134,14 +134,15 @@ int Run::Verified(int code) {
     log_.Write(seen.what);
     if (!seen.asClaimed) return Failed(kExitNotAsAsked, "the printer is not there as asked");
     Step("marker", "writing the detection marker");
-    if (!WriteDetectionMarker(logged_, unattended_, log_, port_ == Port::Parallel ? "LPT1:" : "USB"))
-        return kExitUnexpectedError;
+    const char* const port = port_ == Port::Parallel ? "LPT1:" : "USB";
+    if (!WriteDetectionMarker(logged_, unattended_, log_, port)) return kExitUnexpectedError;
     return code;
 }
 
 int Run::Install() {
     if (!RemoveMarker())
-        return Failed(kExitUnexpectedError, "nothing was changed: a marker of an earlier run stays");
+        return Failed(kExitUnexpectedError,
+                      "nothing was changed: the marker of an earlier run stays");
     ClassifyHost();
 
     Step("remove", "removing what earlier installations left");

@@ -742,8 +742,8 @@ TEST_F(SilentSetup, AHungCommandEndsTheRunAndIsLogged) {
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
               (std::vector<std::string>{
-                  u8"remove   the command rundll32 printui.dll,PrintUIEntry /q /dl /n \"VX420\" did "
-                  u8"not end within 300 seconds; it is left running",
+                  u8"remove   the command rundll32 printui.dll,PrintUIEntry /q /dl /n \"VX420\" "
+                  u8"did not end within 300 seconds; it is left running",
                   u8"remove   the run stops: it does not wait longer",
                   u8"end      exit code 35: a printer-setup command or Setup64.exe did not end in "
                   u8"time",
@@ -764,7 +764,8 @@ const SeenCase kSeen[] = {
     {"queue on LPT1:", Host::Win7x86, "/port:lpt1", [](auto&) {},
      u8"check    queue \"RT450\" on LPT1: with driver \"RT450\""},
     {"no queue", Host::Win7x86, "/port:lpt1", [](auto& s) { CommandsDoNothing(s, "/if"); },
-     u8"check    no queue \"RT450\" (asked for the queue \"RT450\" on LPT1: with driver \"RT450\")"},
+     u8"check    no queue \"RT450\" (asked for the queue \"RT450\" on LPT1: with driver "
+     u8"\"RT450\")"},
     {"another port", Host::Xp32, "/port:lpt1", [](auto& s) { AddQueue(s, "USB001", "RT450"); },
      u8"check    queue \"RT450\" on USB001 with driver \"RT450\", not the queue \"RT450\" on "
      u8"LPT1: with driver \"RT450\""},
@@ -834,8 +835,8 @@ TEST_F(SilentSetup, TheCheckWaitsAMinuteForAUsbQueueOnly) {
         MakePackagedMachine(machine, Host::Xp32);
         CommandsDoNothing(machine, "/");
         machine.onDriverUpdated = nullptr;
-        EXPECT_EQ(silent::RunSilentSetup(machine, services, {parallel ? "/port:lpt1" : "/port:usb"}),
-                  silent::kExitNotAsAsked);
+        const std::string port = parallel ? "/port:lpt1" : "/port:usb";
+        EXPECT_EQ(silent::RunSilentSetup(machine, services, {port}), silent::kExitNotAsAsked);
         EXPECT_EQ(machine.CallsStartingWith("EnumPrinterQueues").size(), parallel ? 1u : 61u);
     }
 }
