@@ -1,13 +1,11 @@
 #include "sys/ResponsiveWait.h"
 
+#include "sys/PauseSlices.h"
+
 namespace sys {
 
 namespace {
 
-// The longest the thread waits before it looks at its windows again: a region that a
-// window lost is repainted within it, and the system sees the thread take messages at
-// least this often.
-constexpr DWORD kSliceMilliseconds = 50;
 // What wakes the thread at once: a message sent to one of its windows, or a window
 // that needs painting.
 constexpr DWORD kWakeMask = QS_SENDMESSAGE | QS_PAINT;
@@ -32,36 +30,50 @@ void AnswerWindows() {
     g_lastAnswered = ::GetTickCount();
 }
 
-// Whole milliseconds since `start` on the performance counter, rounded down. The tick
-// counter moves in steps of up to 16 ms on Windows and would end a pause early.
-DWORD MillisecondsSince(const LARGE_INTEGER& start, const LARGE_INTEGER& frequency) {
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<DWORD>((now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
-}
-
-// Waits for the object (or, with none, only for the time) in slices, answering the
-// windows after each. The deadline is kept on the performance counter, and a wait that
-// the system ends early only starts another slice, so the pause is never shorter.
-DWORD WaitAnswering(HANDLE object, DWORD milliseconds) {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER start;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&start);
-    const DWORD handleCount = object != nullptr ? 1 : 0;
-    for (;;) {
-        DWORD slice = kSliceMilliseconds;
-        if (milliseconds != INFINITE) {
-            const DWORD elapsed = MillisecondsSince(start, frequency);
-            if (elapsed >= milliseconds) return WAIT_TIMEOUT;
-            if (milliseconds - elapsed < slice) slice = milliseconds - elapsed;
-        }
-        const DWORD result = ::MsgWaitForMultipleObjectsEx(handleCount, &object, slice,
-                                                           kWakeMask, 0);
-        if (result == WAIT_OBJECT_0 && handleCount == 1) return WAIT_OBJECT_0;
-        if (result == WAIT_FAILED) return WAIT_FAILED;
-        AnswerWindows();
+// The pause's steps on this thread: the performance counter for the clock (the tick
+// counter moves in steps of up to 16 ms on Windows), MsgWaitForMultipleObjectsEx for a
+// slice, waking for sent messages and painting.
+class ThreadPause : public PauseSteps {
+public:
+    explicit ThreadPause(HANDLE object) : object_(object) {
+        ::QueryPerformanceFrequency(&frequency_);
+        if (frequency_.QuadPart <= 0) frequency_.QuadPart = 1000;
     }
+
+    uint64_t NowMilliseconds() override {
+        LARGE_INTEGER now;
+        ::QueryPerformanceCounter(&now);
+        return static_cast<uint64_t>(now.QuadPart) * 1000 /
+               static_cast<uint64_t>(frequency_.QuadPart);
+    }
+
+    SliceEnd WaitSlice(uint32_t milliseconds) override {
+        const DWORD handleCount = object_ != nullptr ? 1 : 0;
+        const DWORD result = ::MsgWaitForMultipleObjectsEx(handleCount, &object_, milliseconds,
+                                                           kWakeMask, 0);
+        if (result == WAIT_TIMEOUT) return SliceEnd::TimedOut;
+        if (result == WAIT_FAILED) return SliceEnd::Failed;
+        if (result == WAIT_OBJECT_0 && handleCount == 1) return SliceEnd::Signalled;
+        return SliceEnd::Woken;
+    }
+
+    void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+
+    void AnswerWindows() override { sys::AnswerWindows(); }
+
+private:
+    HANDLE object_;
+    LARGE_INTEGER frequency_;
+};
+
+DWORD WaitAnswering(HANDLE object, DWORD milliseconds) {
+    ThreadPause pause(object);
+    switch (WaitInSlices(pause, milliseconds, object != nullptr)) {
+    case PauseEnd::Signalled: return WAIT_OBJECT_0;
+    case PauseEnd::Failed: return WAIT_FAILED;
+    case PauseEnd::TimeUp: break;
+    }
+    return WAIT_TIMEOUT;
 }
 
 }  // namespace
