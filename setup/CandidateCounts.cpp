@@ -54,13 +54,12 @@ int CandidateCounts::Count(const std::string& path, const std::string& name) {
         if (error == kErrorFileNotFound || error == kErrorPathNotFound) return 0;
         return CountNamesInFile(system_, path, search_, counts) ? counts[index->second] : 0;
     }
-    // An unchanged file is answered from its known counts without being opened. That
-    // holds too when it could not be opened at this moment (a printer-setup command that
-    // was just started, or a virus scanner, may hold it): it is the same file, and a
-    // fresh read would only turn its counts into a spurious miss.
+    // An unchanged file is answered from its known counts without being read again, as
+    // long as it can be opened now: one that cannot counts 0, as a fresh search of it
+    // would, and its counts stay for when it opens again.
     const auto known = entries_.find(path);
     if (known != entries_.end() && known->second.stamp == stamp)
-        return known->second.counts[index->second];
+        return system_.CanOpenForReading(path) ? known->second.counts[index->second] : 0;
 
     if (!CountNamesInFile(system_, path, search_, counts)) {
         entries_.erase(path);

@@ -31,7 +31,7 @@ public:
     CandidateCounts(sys::System& system, const std::vector<std::string>& names);
 
     // What CountOccurrencesInFile(path, name) counts, from the known counts of the
-    // file's current version when there are some. A name that is not among those given
+    // file's current version when there are some and the file can be opened now. A name that is not among those given
     // is counted by a search of its own and nothing is kept.
     int Count(const std::string& path, const std::string& name);
 

@@ -77,6 +77,10 @@ sys::FileRead LoggingSystem::ReadFile(const std::string& path, uint32_t maxBytes
     return inner_.ReadFile(path, maxBytes);
 }
 
+bool LoggingSystem::CanOpenForReading(const std::string& path) {
+    return inner_.CanOpenForReading(path);
+}
+
 sys::FileScan LoggingSystem::ScanFile(const std::string& path, uint32_t chunkBytes,
                                      const sys::ChunkConsumer& consume) {
     return inner_.ScanFile(path, chunkBytes, consume);

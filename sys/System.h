@@ -123,6 +123,9 @@ public:
     // consume throws passes on. The file is closed on every way out.
     virtual FileScan ScanFile(const std::string& path, uint32_t chunkBytes,
                               const ChunkConsumer& consume) = 0;
+    // Opens an existing file as ScanFile does and closes it at once: whether it can be
+    // opened for reading now.
+    virtual bool CanOpenForReading(const std::string& path) = 0;
     // CreateFileA(GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL),
     // WriteFile of the bytes, CloseHandle. False when the file could not be opened.
     virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;

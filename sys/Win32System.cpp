@@ -275,6 +275,10 @@ FileRead Win32System::ReadFile(const std::string& path, uint32_t maxBytes) {
     return result;
 }
 
+bool Win32System::CanOpenForReading(const std::string& path) {
+    return ScopedHandle(OpenForReading(path)).IsValid();
+}
+
 FileScan Win32System::ScanFile(const std::string& path, uint32_t chunkBytes,
                                const ChunkConsumer& consume) {
     LastErrorKeeper keeper;

@@ -34,6 +34,7 @@ public:
     bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
     bool GetFileStamp(const std::string& path, FileStamp& stamp) override;
     FileRead ReadFile(const std::string& path, uint32_t maxBytes) override;
+    bool CanOpenForReading(const std::string& path) override;
     FileScan ScanFile(const std::string& path, uint32_t chunkBytes,
                       const ChunkConsumer& consume) override;
     bool WriteFile(const std::string& path, const std::string& bytes) override;

@@ -75,6 +75,9 @@ bool TimedSystem::GetFileStamp(const std::string& path, sys::FileStamp& stamp) {
 sys::FileRead TimedSystem::ReadFile(const std::string& path, uint32_t maxBytes) {
     return Timed("ReadFile", [&] { return inner_.ReadFile(path, maxBytes); });
 }
+bool TimedSystem::CanOpenForReading(const std::string& path) {
+    return Timed("CanOpenForReading", [&] { return inner_.CanOpenForReading(path); });
+}
 sys::FileScan TimedSystem::ScanFile(const std::string& path, uint32_t chunkBytes,
                                     const sys::ChunkConsumer& consume) {
     if (files_ != nullptr) {

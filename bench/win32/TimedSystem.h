@@ -48,6 +48,7 @@ public:
     bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
     bool GetFileStamp(const std::string& path, sys::FileStamp& stamp) override;
     sys::FileRead ReadFile(const std::string& path, uint32_t maxBytes) override;
+    bool CanOpenForReading(const std::string& path) override;
     sys::FileScan ScanFile(const std::string& path, uint32_t chunkBytes,
                            const sys::ChunkConsumer& consume) override;
     bool WriteFile(const std::string& path, const std::string& bytes) override;

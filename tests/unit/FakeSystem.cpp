@@ -285,6 +285,10 @@ const std::string* FakeSystem::BytesToRead(const std::string& path, bool& opened
         lastError = directories_.count(key) ? kErrorAccessDenied : sys::kErrorFileNotFound;
         return nullptr;
     }
+    if (heldExclusively.count(path) || heldExclusively.count(key)) {
+        lastError = kErrorSharingViolation;
+        return nullptr;
+    }
     opened = true;
     if (failReadOf.count(path) || failReadOf.count(key)) {
         lastError = 23;  // ERROR_CRC
@@ -302,6 +306,14 @@ sys::FileRead FakeSystem::ReadFile(const std::string& path, uint32_t maxBytes) {
     result.readOk = true;
     result.bytes = bytes->substr(0, maxBytes);
     return result;
+}
+
+bool FakeSystem::CanOpenForReading(const std::string& path) {
+    calls.push_back("CanOpenForReading " + path);
+    if (Injected("CanOpenForReading")) return false;
+    bool opened = false;
+    BytesToRead(path, opened);
+    return opened;
 }
 
 sys::FileScan FakeSystem::ScanFile(const std::string& path, uint32_t chunkBytes,

@@ -93,6 +93,9 @@ public:
     // Files another process holds open without sharing delete or write: they can be
     // neither deleted nor written, nor copied over.
     std::set<std::string> inUse;
+    // Files another process holds open sharing nothing (a virus scanner at work): no
+    // open of them succeeds.
+    std::set<std::string> heldExclusively;
     bool createDirectoryFails = false;
 
     // Fault injection: the method of this name fails at its call number failOccurrence
@@ -134,6 +137,7 @@ public:
     bool SetFileAttributes(const std::string& path, uint32_t attributes) override;
     bool GetFileStamp(const std::string& path, sys::FileStamp& stamp) override;
     sys::FileRead ReadFile(const std::string& path, uint32_t maxBytes) override;
+    bool CanOpenForReading(const std::string& path) override;
     sys::FileScan ScanFile(const std::string& path, uint32_t chunkBytes,
                            const sys::ChunkConsumer& consume) override;
     bool WriteFile(const std::string& path, const std::string& bytes) override;

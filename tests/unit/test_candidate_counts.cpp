@@ -69,16 +69,22 @@ TEST(CandidateCounts, AFileReplacedWithTheSameSizeAndWriteTimeIsReadAgain) {
     EXPECT_EQ(counts.Count(kInf, "RT490"), 1);
 }
 
-// Reading it again could only turn what it holds into a miss.
-TEST(CandidateCounts, AnUnchangedFileThatCannotBeOpenedNowKeepsItsCounts) {
+// As a fresh search would: a file that cannot be opened counts nothing, and is passed
+// over. Its counts serve again once it opens, without another read.
+TEST(CandidateCounts, AnUnchangedFileThatCannotBeOpenedNowCountsNothing) {
     fake::FakeSystem system;
     system.AddFile(kInf, "RT450");
     setup::CandidateCounts counts(system, kNames);
     EXPECT_EQ(counts.Count(kInf, "RT490"), 0);
-    system.failMethod = "ScanFile";  // held open by another program from now on
+    system.heldExclusively.insert(kInf);  // held open by another program from now on
+    EXPECT_EQ(counts.Count(kInf, "RT450"), 0);
+
+    system.heldExclusively.clear();
     EXPECT_EQ(counts.Count(kInf, "RT450"), 1);
+    EXPECT_EQ(Scans(system), 1u);
 
     system.AddFile(kInf, "RT450 RT450");  // changed: its known counts are not its own
+    system.heldExclusively.insert(kInf);
     EXPECT_EQ(counts.Count(kInf, "RT450"), 0);
 }
 
