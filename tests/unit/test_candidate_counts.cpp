@@ -69,6 +69,20 @@ TEST(CandidateCounts, AFileReplacedWithTheSameSizeAndWriteTimeIsReadAgain) {
     EXPECT_EQ(counts.Count(kInf, "RT490"), 1);
 }
 
+// Written again in place (its creation time stays) by a tool that put the last write
+// time back: only the size tells.
+TEST(CandidateCounts, AFileThatOnlyChangedItsSizeIsReadAgain) {
+    fake::FakeSystem system;
+    system.AddFile(kInf, "RT450");
+    const uint64_t written = system.LastWriteTime(kInf);
+    setup::CandidateCounts counts(system, kNames);
+    EXPECT_EQ(counts.Count(kInf, "RT450"), 1);
+
+    ASSERT_TRUE(system.WriteFile(kInf, "RT450 RT450"));
+    system.SetLastWriteTime(kInf, written);
+    EXPECT_EQ(counts.Count(kInf, "RT450"), 2);
+}
+
 // As a fresh search would: a file that cannot be opened counts nothing, and is passed
 // over. Its counts serve again once it opens, without another read.
 TEST(CandidateCounts, AnUnchangedFileThatCannotBeOpenedNowCountsNothing) {

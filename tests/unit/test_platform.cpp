@@ -86,6 +86,16 @@ TEST_F(HostTest, FailedVersionQueryIsTheWindows8Class) {
     EXPECT_EQ(host::GetOsGeneration(system), 8);
 }
 
+// The processor's architecture is asked first, also when the version then cannot be had.
+TEST_F(HostTest, TheSystemInfoIsAskedBeforeTheVersion) {
+    for (const bool versionFails : {false, true}) {
+        system.calls.clear();
+        system.versionQueryFails = versionFails;
+        host::GetOsDisplayName(system);
+        EXPECT_EQ(system.calls, (std::vector<std::string>{"GetSystemInfo", "GetVersionEx"}));
+    }
+}
+
 TEST_F(HostTest, Wow64Detection) {
     struct Case {
         bool available, fails;
