@@ -31,7 +31,7 @@ bool CountNamesInFile(sys::System& system, const std::string& path, const NameSe
 }
 
 CandidateCounts::CandidateCounts(sys::System& system, const std::vector<std::string>& names)
-    : system_(system), search_(names) {
+    : system_(system), leadBytes_(AnsiCodePageLeadBytes(system)), search_(names, leadBytes_) {
     for (std::size_t i = 0; i < search_.Names().size(); ++i)
         indexOfName_.emplace(search_.Names()[i], i);
 }
@@ -43,7 +43,9 @@ int CandidateCounts::Count(const std::string& path, const std::string& name) {
     const auto index = indexOfName_.find(wanted);
     std::vector<int> counts;
     if (index == indexOfName_.end()) {
-        return CountNamesInFile(system_, path, NameSearch({wanted}), counts) ? counts[0] : 0;
+        return CountNamesInFile(system_, path, NameSearch({wanted}, leadBytes_), counts)
+                   ? counts[0]
+                   : 0;
     }
 
     sys::FileStamp stamp;

@@ -41,6 +41,7 @@ private:
         std::vector<int> counts;  // by name, in the order given
     };
     sys::System& system_;
+    LeadBytes leadBytes_;
     NameSearch search_;
     std::map<std::string, std::size_t> indexOfName_;
     std::map<std::string, Entry> entries_;

@@ -12,7 +12,25 @@ constexpr std::size_t kNoPattern = SIZE_MAX;
 
 bool IsCodePage936LeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 
-NameSearch::NameSearch(const std::vector<std::string>& names) {
+LeadBytes CodePage936LeadBytes() {
+    LeadBytes leadBytes{};
+    for (std::size_t byte = 0; byte < kByteValues; ++byte)
+        leadBytes[byte] = IsCodePage936LeadByte(static_cast<unsigned char>(byte));
+    return leadBytes;
+}
+
+LeadBytes AnsiCodePageLeadBytes(sys::System& system) {
+    std::vector<sys::LeadByteRange> ranges;
+    if (!system.GetCPInfo(sys::kCpAcp, ranges)) return CodePage936LeadBytes();
+    LeadBytes leadBytes{};
+    for (const sys::LeadByteRange& range : ranges) {
+        for (unsigned byte = range.first; byte <= range.last; ++byte) leadBytes[byte] = true;
+    }
+    return leadBytes;
+}
+
+NameSearch::NameSearch(const std::vector<std::string>& names, const LeadBytes& leadBytes)
+    : leadBytes_(leadBytes) {
     AddState();
     std::map<std::string, std::size_t> patternOf;
     for (const std::string& given : names) {
@@ -30,7 +48,7 @@ NameSearch::NameSearch(const std::vector<std::string>& names) {
         const std::size_t pattern = patterns_.size();
         uint64_t singleBytes = 0;
         for (const char c : name) {
-            if (!IsCodePage936LeadByte(static_cast<unsigned char>(c))) ++singleBytes;
+            if (!leadBytes_[static_cast<unsigned char>(c)]) ++singleBytes;
         }
         patterns_.push_back(Pattern{name.size(), singleBytes});
         patternOf.emplace(name, pattern);
@@ -132,7 +150,7 @@ bool NameSearch::Pass::StartsCharacter(const Walk& walk, std::size_t pattern) co
 void NameSearch::Pass::Take(unsigned char byte) {
     const bool startsHere = characterStartsHere_;
     recentStarts_[ringAt_] = startsHere;
-    const bool lead = IsCodePage936LeadByte(byte);
+    const bool lead = search_.leadBytes_[byte];
     if (!lead) ++singleBytes_;
     characterStartsHere_ = !(startsHere && lead);
     state_ = search_.next_[state_ * kByteValues + byte];

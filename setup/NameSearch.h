@@ -4,25 +4,36 @@
 //
 // A name's count is that of a search of the whole text for that name alone: occurrences
 // are case-sensitive, never overlap (after one, the search goes on right behind it), and
-// begin only where a character begins, the characters of code page 936 being walked from
+// begin only where a character begins, the characters of the code page being walked from
 // the start of the text, and from right behind each occurrence of that name. The text
 // ends at its first zero byte; a name ends at its first zero byte, and an empty name
 // counts 0.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "sys/System.h"
+
 namespace setup {
 
-// Whether the byte starts a double-byte character in code page 936. Every text the
-// installer searches is in that code page, the ANSI code page it runs under.
+// Whether the byte starts a double-byte character in code page 936.
 bool IsCodePage936LeadByte(unsigned char byte);
+
+// For each byte value, whether it starts a double-byte character of a code page.
+using LeadBytes = std::array<bool, 256>;
+LeadBytes CodePage936LeadBytes();
+// Those of the system's ANSI code page, in which the searched texts are; those of code
+// page 936, the program's own, when the system cannot tell.
+LeadBytes AnsiCodePageLeadBytes(sys::System& system);
 
 class NameSearch {
 public:
-    explicit NameSearch(const std::vector<std::string>& names);
+    // Characters are walked by the lead bytes given.
+    explicit NameSearch(const std::vector<std::string>& names,
+                        const LeadBytes& leadBytes = CodePage936LeadBytes());
 
     // The names as given, each up to its first zero byte.
     const std::vector<std::string>& Names() const { return names_; }
@@ -76,6 +87,7 @@ private:
     void Insert(const std::string& name, std::size_t pattern);
     void Link();
 
+    LeadBytes leadBytes_;
     std::vector<std::string> names_;
     std::vector<std::size_t> patternOfName_;
     std::vector<Pattern> patterns_;

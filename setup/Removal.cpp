@@ -66,7 +66,8 @@ void UninstallInfsNaming(sys::System& system, sys::UiPort& ui, const std::string
     // An empty name is found in no file: no file need be opened.
     if (name.empty()) return;
     std::optional<NameSearch> ownSearch;
-    if (infCounts == nullptr) ownSearch.emplace(std::vector<std::string>{name});
+    if (infCounts == nullptr)
+        ownSearch.emplace(std::vector<std::string>{name}, AnsiCodePageLeadBytes(system));
     std::vector<int> counts;
     for (int number = 0; number <= kLastScannedInf; ++number) {
         const std::string candidate = "oem" + std::to_string(number) + ".inf";
@@ -121,7 +122,10 @@ int CountOccurrencesInFile(sys::System& system, std::string path, std::string te
     const std::string name = UpToFirstZero(text);
     if (name.empty()) return 0;
     std::vector<int> counts;
-    return CountNamesInFile(system, path, NameSearch({name}), counts) ? counts[0] : 0;
+    return CountNamesInFile(system, path, NameSearch({name}, AnsiCodePageLeadBytes(system)),
+                            counts)
+               ? counts[0]
+               : 0;
 }
 
 }  // namespace setup

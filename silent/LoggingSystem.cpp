@@ -37,6 +37,9 @@ bool LoggingSystem::GetVersionEx(sys::OsVersion& version) {
     return true;
 }
 int LoggingSystem::GetSystemMetrics(int index) { return inner_.GetSystemMetrics(index); }
+bool LoggingSystem::GetCPInfo(uint32_t codePage, std::vector<sys::LeadByteRange>& leadBytes) {
+    return inner_.GetCPInfo(codePage, leadBytes);
+}
 uint32_t LoggingSystem::GetLastError() { return inner_.GetLastError(); }
 void LoggingSystem::SetLastError(uint32_t code) { inner_.SetLastError(code); }
 std::string LoggingSystem::FormatMessage(uint32_t code) { return inner_.FormatMessage(code); }

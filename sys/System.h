@@ -21,6 +21,7 @@ constexpr int kSmServerR2 = 89;
 constexpr uint8_t kVerNtWorkstation = 1;
 constexpr uint32_t kSuoiForceDelete = 1;
 constexpr uint32_t kInstallFlagForce = 1;
+constexpr uint32_t kCpAcp = 0;
 
 constexpr uint32_t kErrorFileNotFound = 2;
 constexpr uint32_t kErrorNoMoreItems = 259;
@@ -66,6 +67,13 @@ struct FileStamp {
     }
 };
 
+// One range of lead bytes of a double-byte code page, both ends included: a pair of
+// CPINFO's LeadByte.
+struct LeadByteRange {
+    uint8_t first = 0;
+    uint8_t last = 0;
+};
+
 // A started process that was waited for.
 struct ProcessExit {
     bool started = false;        // CreateProcessA succeeded
@@ -94,6 +102,9 @@ public:
     virtual uint16_t GetSystemInfoProcessorArchitecture() = 0;
     virtual bool GetVersionEx(OsVersion& version) = 0;
     virtual int GetSystemMetrics(int index) = 0;
+    // GetCPInfo: the lead-byte ranges of the code page (none for a single-byte one);
+    // false when the call fails.
+    virtual bool GetCPInfo(uint32_t codePage, std::vector<LeadByteRange>& leadBytes) = 0;
 
     // --- errors and time
     virtual uint32_t GetLastError() = 0;

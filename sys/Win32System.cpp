@@ -191,6 +191,16 @@ bool Win32System::GetVersionEx(OsVersion& version) {
 
 int Win32System::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
+bool Win32System::GetCPInfo(uint32_t codePage, std::vector<LeadByteRange>& leadBytes) {
+    leadBytes.clear();
+    CPINFO info;
+    if (!::GetCPInfo(codePage, &info)) return false;
+    // Pairs up to the first one of zeros.
+    for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2)
+        leadBytes.push_back(LeadByteRange{info.LeadByte[i], info.LeadByte[i + 1]});
+    return true;
+}
+
 // --- errors and time
 
 uint32_t Win32System::GetLastError() { return ::GetLastError(); }

@@ -19,6 +19,7 @@ public:
     uint16_t GetSystemInfoProcessorArchitecture() override;
     bool GetVersionEx(OsVersion& version) override;
     int GetSystemMetrics(int index) override;
+    bool GetCPInfo(uint32_t codePage, std::vector<LeadByteRange>& leadBytes) override;
 
     uint32_t GetLastError() override;
     void SetLastError(uint32_t code) override;

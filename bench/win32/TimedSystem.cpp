@@ -35,6 +35,9 @@ uint16_t TimedSystem::GetSystemInfoProcessorArchitecture() {
 bool TimedSystem::GetVersionEx(sys::OsVersion& version) {
     return Timed("GetVersionEx", [&] { return inner_.GetVersionEx(version); });
 }
+bool TimedSystem::GetCPInfo(uint32_t codePage, std::vector<sys::LeadByteRange>& leadBytes) {
+    return Timed("GetCPInfo", [&] { return inner_.GetCPInfo(codePage, leadBytes); });
+}
 int TimedSystem::GetSystemMetrics(int index) {
     return Timed("GetSystemMetrics", [&] { return inner_.GetSystemMetrics(index); });
 }

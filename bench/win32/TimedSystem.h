@@ -35,6 +35,7 @@ public:
     uint16_t GetSystemInfoProcessorArchitecture() override;
     bool GetVersionEx(sys::OsVersion& version) override;
     int GetSystemMetrics(int index) override;
+    bool GetCPInfo(uint32_t codePage, std::vector<sys::LeadByteRange>& leadBytes) override;
     uint32_t GetLastError() override;
     void SetLastError(uint32_t code) override;
     std::string FormatMessage(uint32_t code) override;

@@ -162,6 +162,20 @@ bool FakeSystem::GetVersionEx(sys::OsVersion& out) {
     return true;
 }
 
+bool FakeSystem::GetCPInfo(uint32_t codePage, std::vector<sys::LeadByteRange>& leadBytes) {
+    calls.push_back("GetCPInfo " + std::to_string(codePage));
+    leadBytes.clear();
+    if (Injected("GetCPInfo")) return false;
+    switch (codePage == sys::kCpAcp ? ansiCodePage : codePage) {
+    case 936:  // Simplified Chinese, Korean, Traditional Chinese
+    case 949:
+    case 950: leadBytes = {{0x81, 0xFE}}; break;
+    case 932: leadBytes = {{0x81, 0x9F}, {0xE0, 0xFC}}; break;  // Japanese
+    default: break;  // single-byte code pages
+    }
+    return true;
+}
+
 int FakeSystem::GetSystemMetrics(int index) {
     calls.push_back("GetSystemMetrics " + std::to_string(index));
     return index == sys::kSmServerR2 ? serverR2Metric : 0;

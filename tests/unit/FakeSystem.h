@@ -96,6 +96,7 @@ public:
     // Files another process holds open sharing nothing (a virus scanner at work): no
     // open of them succeeds.
     std::set<std::string> heldExclusively;
+    uint32_t ansiCodePage = 936;  // what GetCPInfo(CP_ACP) describes
     bool createDirectoryFails = false;
 
     // Fault injection: the method of this name fails at its call number failOccurrence
@@ -124,6 +125,7 @@ public:
     uint16_t GetSystemInfoProcessorArchitecture() override;
     bool GetVersionEx(sys::OsVersion& version) override;
     int GetSystemMetrics(int index) override;
+    bool GetCPInfo(uint32_t codePage, std::vector<sys::LeadByteRange>& leadBytes) override;
     uint32_t GetLastError() override;
     void SetLastError(uint32_t code) override;
     std::string FormatMessage(uint32_t code) override;

@@ -20,6 +20,7 @@ inline const char* const kFallibleCalls[] = {
     "EnumPrinterDrivers",  "EnumPrinters",     "CreateProcess",
     "GetExitCodeProcess",  "SetupCopyOEMInf",  "SetupUninstallOEMInf",
     "UpdateDriverForPlugAndPlayDevices", "EnumPrinterQueues", "EnumPrinterDriversIn",
+    "GetCPInfo",
 };
 // -1 fails every call of the kind; the others fail one call, counted from 0.
 inline const int kOccurrences[] = {-1, 0, 1, 7, 150};

@@ -3,7 +3,10 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <tuple>
+#include <vector>
 
+#include "setup/CandidateCounts.h"
 #include "setup/NameSearch.h"
 #include "setup/Removal.h"
 #include "tests/unit/FakeSystem.h"
@@ -96,6 +99,36 @@ TEST(CountOccurrencesInFile, EmptyTextCountsZeroWithoutOpening) {
     EXPECT_EQ(setup::CountOccurrencesInFile(system, kPath, ""), 0);
     EXPECT_EQ(setup::CountOccurrencesInFile(system, kPath, "\0RT450"s), 0);
     EXPECT_TRUE(system.calls.empty());
+}
+
+// Both ways a candidate is searched walk the characters of the system's ANSI code page;
+// code page 936's when the system cannot tell.
+TEST(CountOccurrencesInFile, CharactersAreThoseOfTheSystemsAnsiCodePage) {
+    // Columns: the ANSI code page (0: GetCPInfo fails), the file's bytes, the count.
+    const std::tuple<unsigned, std::string, int> cases[] = {
+        {936, "\xE9RT450", 0},   // 0xE9 0x52 is one character
+        {1252, "\xE9RT450", 1},  // "é" then the name
+        {949, "\xE9RT450", 0},
+        {932, "\xE9RT450", 0},
+        {932, "\xA0RT450", 1},   // single-byte half-width range
+        {932, "\x9FRT450", 0},
+        {0, "\xE9RT450", 0},
+        {0, "\x80RT450", 1},
+    };
+    for (const auto& [codePage, bytes, expected] : cases) {
+        SCOPED_TRACE(std::to_string(codePage) + " " + bytes);
+        fake::FakeSystem system;
+        if (codePage == 0) {
+            system.failMethod = "GetCPInfo";
+        } else {
+            system.ansiCodePage = codePage;
+        }
+        system.AddFile(kPath, bytes);
+        EXPECT_EQ(setup::CountOccurrencesInFile(system, kPath, "RT450"), expected);
+        EXPECT_EQ(setup::CandidateCounts(system, {"RT450"}).Count(kPath, "RT450"), expected);
+        EXPECT_EQ(system.CallsStartingWith("GetCPInfo"),
+                  (std::vector<std::string>{"GetCPInfo 0", "GetCPInfo 0"}));
+    }
 }
 
 TEST(CodePage936, LeadBytesAre0x81To0xFE) {
