@@ -8,6 +8,11 @@ namespace e2e {
 constexpr const wchar_t* kBoxLogPath = L"C:\\e2e\\boxes.jsonl";
 // One file per start of the recording rundll32.
 constexpr const wchar_t* kCommandsDir = L"C:\\e2e\\commands";
+// The printer-setup double in that rundll32: switched on by its script (written by the
+// test), which also says which driver files a model has and which command fails; one
+// JSON object per command that it carried out.
+constexpr const wchar_t* kPrintUiScriptPath = L"C:\\e2e\\printui.txt";
+constexpr const wchar_t* kPrintUiLogPath = L"C:\\e2e\\printui.jsonl";
 // The test's newdev.dll: what the devices of the prefix are (written by the test), and
 // one JSON object per call that reached it.
 constexpr const wchar_t* kDeviceScriptPath = L"C:\\e2e\\devices.txt";

@@ -8,6 +8,8 @@
 //   add-printer <name> <driver> <port>
 //                          a local printer on that driver and port
 //   list                   the names of the local printers and of the printer drivers
+//   drivers <environment>  the names of the printer drivers of that environment
+//                          ("Windows NT x86", "Windows x64")
 // Exit codes: 0 done; 1 the spooler refused (the log holds its error code); 2 wrong usage.
 
 #include <windows.h>
@@ -58,6 +60,15 @@ DWORD List(e2e::JsonObject& line) {
     return error;
 }
 
+DWORD ListDriversOf(const std::wstring& environment, e2e::JsonObject& line) {
+    std::vector<e2e::InstalledDriver> drivers;
+    const DWORD error = e2e::ListPrinterDrivers(drivers, environment);
+    std::vector<std::string> names;
+    for (const e2e::InstalledDriver& driver : drivers) names.push_back(e2e::ToUtf8(driver.name));
+    line.Add("environment", environment).Add("drivers", names);
+    return error;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -74,6 +85,8 @@ int wmain(int argc, wchar_t** argv) {
         error = e2e::AddLocalPrinter(args[0], args[1], args[2]);
     } else if (verb == L"list" && args.empty()) {
         error = List(line);
+    } else if (verb == L"drivers" && args.size() == 1) {
+        error = ListDriversOf(args[0], line);
     } else {
         return kExitUsage;
     }

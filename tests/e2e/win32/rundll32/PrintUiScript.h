@@ -1,0 +1,34 @@
+#pragma once
+// What the test says the printer-setup double does, read from its script at every start.
+// Without the script the stand-in only records its start, as Wine's own command changes
+// nothing. One setting per line, words parted by blanks, '#' starting a comment line:
+//   driver <model> <driver file> <data file> <config file>
+//                          the files that the INF's install section names for the model
+//                          (the double reads no INF); a model without a line is unknown
+//   fail <switch> <code>   a command whose action is <switch> (/ia, /if, /dl, /dd, /y)
+//                          changes nothing and exits with <code> (0x hex or decimal)
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+namespace e2e {
+
+struct DriverFiles {
+    std::wstring driverFile;
+    std::wstring dataFile;
+    std::wstring configFile;
+};
+
+struct PrintUiScript {
+    std::map<std::wstring, DriverFiles> models;
+    std::map<std::wstring, DWORD> failures;   // action switch -> exit code
+};
+
+enum class ScriptState { Missing, Read, Unreadable };
+
+// Unreadable comes with the reason.
+ScriptState ReadPrintUiScript(PrintUiScript& script, std::string& error);
+
+}  // namespace e2e
