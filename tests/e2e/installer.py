@@ -84,6 +84,17 @@ PRINTER_PLUGGED_IN = (f"device {USB_HARDWARE_ID}",
                       f"queue RT450 {USB_PORT} UNIDRV.DLL ZORQ80-Series.gpd UNIDRVUI.DLL")
 
 
+# The printer-setup double's script (tests/e2e/README.md) with which the rundll32
+# stand-in does what the system's printer-setup command does: the files that the
+# package's INF names for the model.
+PRINTUI_DOES_ITS_WORK = ("driver RT450 UNIDRV.DLL ZORQ80-Series.gpd UNIDRVUI.DLL",)
+
+# The detection marker that SilentSetup.exe writes after a success it has seen, under
+# HKEY_LOCAL_MACHINE, in the 64-bit view on 64-bit Windows.
+MARKER_KEY = r"SOFTWARE\RT450 Printer Installer"
+MARKER_VERSION = "1.0.0.1"
+
+
 # The first start in a fresh prefix also starts Wine's own services.
 START_TIMEOUT_MS = 20000
 # From the install button to the port dialog or the last box of a run.

@@ -1,7 +1,13 @@
 """SilentSetup.exe, the unattended installer, from the shipping folder on each host
 class: its exit code, its log, the printer-setup commands it starts (the same bytes as
-setup.exe's), what it stages, that no window of it ever appears, and the commands of the
-deployment recipes in docs/deployment.md, run as they stand there."""
+setup.exe's), what it stages, the detection marker it leaves, that no window of it ever
+appears, and the commands of the deployment recipes in docs/deployment.md, run as they
+stand there.
+
+It answers 0 only for a queue that the spooler shows. Wine's printer-setup command
+changes nothing, so the tests that expect a queue switch on the printer-setup double of
+the rundll32 stand-in (host.set_printui), which does the command's work through the
+spooler and can be told to fail a command; without it a parallel install ends 34."""
 
 import re
 import shutil
@@ -13,11 +19,12 @@ from harness.context import context
 from harness.robot import script_word
 from installer import (CHECK_USB_CABLE_TEXT, CONNECT_USB_TEXT, DRIVER_COMMAND_64, INF_DIR,
                        INF_FILE, INFO_CAPTION, INSTALL_FAILED_TEXT, INSTALLED_TEXT,
-                       MAIN_CAPTION, MISSING_FILE_CAPTION, PRINTER_PLUGGED_IN, RECORD_FILE,
-                       SC_CLOSE, START_TIMEOUT_MS)
+                       MAIN_CAPTION, MARKER_KEY, MARKER_VERSION, MISSING_FILE_CAPTION,
+                       PRINTER_PLUGGED_IN, PRINTUI_DOES_ITS_WORK, RECORD_FILE, SC_CLOSE,
+                       START_TIMEOUT_MS)
 from test_install_flows import HOSTS, package_path, source_path
 from test_planted_libraries import plant_everywhere
-from test_removal_flows import DELETE_DRIVER, DELETE_PRINTER, RemovalCase
+from test_removal_flows import DELETE_DRIVER, DELETE_PRINTER, MODEL, RemovalCase
 from test_usb_flows import (ERROR_ACCESS_DENIED, ERROR_IN_WOW64, ERROR_NO_MORE_ITEMS,
                             ERROR_NO_SUCH_DEVINST, ERROR_SUCCESS, QUEUE_ADDED, UPDATE,
                             UsbFlowCase, call, pre_install_64, update_64)
@@ -27,7 +34,8 @@ DIST = r"C:\dist"
 LOG = r"C:\e2e\silent.log"
 RUN_TIMEOUT_MS = 180000
 BOM = b"\xef\xbb\xbf"
-TIME_STAMP = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}  ")
+TIME = r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}"
+TIME_STAMP = re.compile(rf"^{TIME}  ")
 
 EXIT_SUCCESS = 0
 EXIT_WAITING_FOR_USB = 20
@@ -35,6 +43,7 @@ EXIT_DAMAGED_PACKAGE = 21
 EXIT_NO_USB_DEVICE = 25
 EXIT_USB_UPDATE_FAILED = 26
 EXIT_SETUP64_FAILED = 27
+EXIT_NOT_AS_ASKED = 34
 EXIT_ANOTHER_INSTALL_RUNNING = 1618
 EXIT_INVALID_COMMAND_LINE = 1639
 
@@ -44,12 +53,37 @@ EXIT_MEANINGS = {
     EXIT_NO_USB_DEVICE: "no USB printer is connected",
     EXIT_USB_UPDATE_FAILED: "the USB driver update failed",
     EXIT_SETUP64_FAILED: "Setup64.exe failed",
+    EXIT_NOT_AS_ASKED: "the commands ran, but the printer is not there as asked",
 }
 SETUP64_COMMAND = r".\amd64\Setup64.exe USBPRINT\KELVARO80-Series0AA5 .\amd64\ZORQ80-Series.INF"
 # The update of SilentSetup.exe itself, refused on 64-bit Windows.
 IN_WOW64 = call(UPDATE, package_path("amd64", INF_FILE), SILENT, 32, ERROR_IN_WOW64)
 
 RECIPES = Path(__file__).resolve().parents[2] / "docs" / "deployment.md"
+
+ERROR_UNKNOWN_PRINTER_DRIVER = 1797
+# What the log says of the queue on LPT1: that the spooler shows, or does not.
+QUEUE_ON_LPT1 = f'queue "{MODEL}" on LPT1: with driver "{MODEL}"'
+NO_QUEUE_ON_LPT1 = f'no queue "{MODEL}" (asked for the {QUEUE_ON_LPT1})'
+MARKER_NAME = rf"HKLM\{MARKER_KEY}"
+# The lines of a run that ends without the queue that it asked for.
+NOT_AS_ASKED_LINES = [
+    ("check", "looking at what the run left"),
+    ("check", NO_QUEUE_ON_LPT1),
+    ("check", "the printer is not there as asked"),
+    ("end", f"exit code 34: {EXIT_MEANINGS[EXIT_NOT_AS_ASKED]}"),
+]
+# The marker's InstalledAt: the time as the log's lines show it.
+TIME_OF_DAY = re.compile(rf"^{TIME}$")
+
+
+def ended(command, code=0):
+    """The log line of a printer-setup command that ended."""
+    return f"the command {command} ended with exit code {code}"
+
+
+def marker_written(port):
+    return f"wrote the detection marker {MARKER_NAME}: Version {MARKER_VERSION}, Port {port}"
 
 
 def recipe(name):
@@ -126,55 +160,102 @@ class SilentCase(UsbFlowCase):
         self.check_commands(host, [])
         self.check_equal(host.added_files(INF_DIR), [], "files added to the INF directory")
 
+    @staticmethod
+    def printer_setup_does_its_work(host, *failures):
+        """Switches on the printer-setup double, with `failures` ("fail <switch> <code>")."""
+        host.set_printui(*PRINTUI_DOES_ITS_WORK, *failures)
+
+    def printui_calls(self, host):
+        """(action, exit code) of each command that the double carried out."""
+        return [(c.get("action"), c.get("exit_code")) for c in host.printui_calls()]
+
+    def check_marker(self, host, port):
+        """The detection marker with the port that a run wrote ("LPT1:", "USB"), or
+        none for port None: in the 64-bit registry view on a 64-bit prefix, where the
+        32-bit view must not have it either."""
+        view = 64 if host.host_class.is_64bit else None
+        values = host.registry_values(MARKER_KEY, view=view)
+        if port is None:
+            self.check_equal(values, None, f"the detection marker {MARKER_NAME}")
+        else:
+            self.check_true(values is not None, f"the detection marker {MARKER_NAME} exists")
+            self.check_equal((values.get("Version"), values.get("Port")),
+                             (MARKER_VERSION, port), "the marker's Version and Port")
+            self.check_true(TIME_OF_DAY.match(values.get("InstalledAt", "")) is not None,
+                            f"the marker's InstalledAt {values.get('InstalledAt')!r}")
+        if host.host_class.is_64bit:
+            self.check_equal(host.registry_values(MARKER_KEY, view=32), None,
+                             "the marker in the 32-bit registry view")
+
 
 def message(text, caption=INFO_CAPTION):
     return f'message "{caption}": ' + text.replace("\n", "\\n")
 
 
 class SilentInstall(SilentCase):
-    @cases(list(HOSTS))
-    def test_parallel_port(self, host_name):
+    # host: what the double did for the driver command and the printer command (the
+    # 32-bit hosts' driver command is the one that does nothing)
+    PARALLEL = {
+        "xp32": [("", 0), ("/if", 0)],
+        "win7-32": [("", 0), ("/if", 0)],
+        "win7-64": [("/ia", 0), ("/if", 0)],
+        "win8-64": [("/ia", 0), ("/if", 0)],
+        "win10-64": [("/ia", 0), ("/if", 0)],
+    }
+
+    @cases(PARALLEL)
+    def test_parallel_port(self, host_name, printui_calls):
         facts = HOSTS[host_name]
         host = self.open_host(host_name)
         host.install_dist()
+        self.printer_setup_does_its_work(host)
         code, run = self.silent(host, rf"/port:lpt1 /log:{LOG}")
         self.check_equal(code, EXIT_SUCCESS, "exit code")
         # The same command lines as setup.exe's, byte for byte.
         self.check_commands(host, [facts.driver_command, facts.printer_command])
+        self.check_equal(self.printui_calls(host), printui_calls, "what the commands did")
         self.check_staged_inf(host, facts)
+        self.check_marker(host, "LPT1:")
         self.check_log_has(self.log(host), [
             ("start", rf"SilentSetup.exe /port:lpt1 /log:{LOG}"),
             ("start", rf"current directory {DIST}"),
+            ("marker", "removing the detection marker"),
+            ("marker", f"no detection marker {MARKER_NAME} is left"),
             ("verify", "checking the package folder"),
             ("install", "port LPT1: (from the command line)"),
-            ("install", f"started the command {facts.driver_command}"),
-            ("install", f"started the command {facts.printer_command}"),
+            ("install", ended(facts.driver_command)),
+            ("install", ended(facts.printer_command)),
             ("install", message(INSTALLED_TEXT)),
+            ("check", "looking at what the run left"),
+            ("check", QUEUE_ON_LPT1),
+            ("marker", "writing the detection marker"),
+            ("marker", marker_written("LPT1:")),
             ("end", "exit code 0: success"),
         ])
 
     # row: the device script, the exit code, the calls that reached the device layer,
-    # the printer-setup commands, Setup64.exe's exit code, the last message of the log
+    # the printer-setup commands, Setup64.exe's exit code, the last message of the log,
+    # the marker's port (None: no marker)
     USB_64 = {
         "plugged_in": (PRINTER_PLUGGED_IN, EXIT_SUCCESS,
                        [IN_WOW64, update_64(ERROR_SUCCESS, QUEUE_ADDED)], [], 1,
-                       INSTALLED_TEXT),
+                       INSTALLED_TEXT, "USB"),
         # Setup64.exe pre-installs the package and exits 10; the driver command chosen
         # before the port was asked for starts, and the queue is found missing.
         "nothing_plugged_in": ((), EXIT_WAITING_FOR_USB,
                                [IN_WOW64, update_64(ERROR_NO_SUCH_DEVINST),
                                 pre_install_64(ERROR_SUCCESS)],
-                               [DRIVER_COMMAND_64], 10, CONNECT_USB_TEXT),
+                               [DRIVER_COMMAND_64], 10, CONNECT_USB_TEXT, "USB"),
         "pre_install_fails": ((f"fail DiInstallDriver {ERROR_ACCESS_DENIED:#x}",),
                               EXIT_SETUP64_FAILED,
                               [IN_WOW64, update_64(ERROR_NO_SUCH_DEVINST),
                                pre_install_64(ERROR_ACCESS_DENIED)],
-                              [], 0, INSTALL_FAILED_TEXT),
+                              [], 0, INSTALL_FAILED_TEXT, None),
     }
 
     @cases(USB_64)
     def test_usb_through_setup64(self, case, devices, exit_code, calls, commands,
-                                 setup64_exit, last):
+                                 setup64_exit, last, marker_port):
         # A 32-bit process may not install devices on 64-bit Windows (ERROR_IN_WOW64):
         # the run goes through Setup64.exe and waits for it.
         facts = HOSTS["win10-64"]
@@ -188,26 +269,29 @@ class SilentInstall(SilentCase):
         self.check_staged_inf(host, facts)
         self.check_log_has(self.log(host), [
             ("install", "port USB (from the command line)"),
-            ("install", f"the command {SETUP64_COMMAND} ended with exit code {setup64_exit}"),
+            ("install", ended(SETUP64_COMMAND, setup64_exit)),
             ("install", message(last)),
             ("end", f"exit code {exit_code}: {EXIT_MEANINGS[exit_code]}"),
         ])
+        self.check_marker(host, marker_port)
 
-
-    # row: host, the device script, the exit code, the update's result, the last message
+    # row: host, the device script, the exit code, the update's result, the last message,
+    # the marker's port (None: no marker)
     USB_32 = {
         "xp32_nothing_plugged_in": ("xp32", (), EXIT_NO_USB_DEVICE, ERROR_NO_SUCH_DEVINST,
-                                    CHECK_USB_CABLE_TEXT),
+                                    CHECK_USB_CABLE_TEXT, None),
         "win7_32_nothing_plugged_in": ("win7-32", (), EXIT_WAITING_FOR_USB,
-                                       ERROR_NO_SUCH_DEVINST, CONNECT_USB_TEXT),
+                                       ERROR_NO_SUCH_DEVINST, CONNECT_USB_TEXT, "USB"),
         "xp32_update_fails": ("xp32", (*PRINTER_PLUGGED_IN,
                                        f"fail UpdateDriverForPlugAndPlayDevices "
                                        f"{ERROR_NO_MORE_ITEMS:#x}"),
-                              EXIT_USB_UPDATE_FAILED, ERROR_NO_MORE_ITEMS, INSTALL_FAILED_TEXT),
+                              EXIT_USB_UPDATE_FAILED, ERROR_NO_MORE_ITEMS, INSTALL_FAILED_TEXT,
+                              None),
     }
 
     @cases(USB_32)
-    def test_usb_on_32_bit_windows(self, case, host_name, devices, exit_code, error, last):
+    def test_usb_on_32_bit_windows(self, case, host_name, devices, exit_code, error, last,
+                                   marker_port):
         facts = HOSTS[host_name]
         host = self.open_host(host_name)
         host.install_dist()
@@ -224,6 +308,7 @@ class SilentInstall(SilentCase):
             ("install", message(last)),
             ("end", f"exit code {exit_code}: {EXIT_MEANINGS[exit_code]}"),
         ])
+        self.check_marker(host, marker_port)
 
 
 class SilentFailures(SilentCase):
@@ -245,6 +330,54 @@ class SilentFailures(SilentCase):
             ("verify", "a file of the package folder is missing"),
             ("end", "exit code 21: damaged package: a file of the package folder is missing"),
         ], "the log's last lines")
+        self.check_marker(host, None)
+
+    # row: host, what the double is told, the exit codes of the driver command and the
+    # printer command (the 32-bit hosts' driver command is the one that does nothing)
+    TOLD_TO_FAIL = {
+        "xp32_printer_command": ("xp32", f"fail /if {ERROR_ACCESS_DENIED}",
+                                 [("", 0), ("/if", ERROR_ACCESS_DENIED)]),
+        "win8_64_printer_command": ("win8-64", f"fail /if {ERROR_ACCESS_DENIED}",
+                                    [("/ia", 0), ("/if", ERROR_ACCESS_DENIED)]),
+        # Without its driver the printer command finds none to put the queue on.
+        "win10_64_driver_command": ("win10-64", f"fail /ia {ERROR_ACCESS_DENIED}",
+                                    [("/ia", ERROR_ACCESS_DENIED),
+                                     ("/if", ERROR_UNKNOWN_PRINTER_DRIVER)]),
+    }
+
+    @cases(TOLD_TO_FAIL)
+    def test_failed_printer_setup_command(self, case, host_name, failure, printui_calls):
+        # The commands ran, but no queue is there: no success and no marker.
+        facts = HOSTS[host_name]
+        host = self.open_host(host_name)
+        host.install_dist()
+        self.printer_setup_does_its_work(host, failure)
+        code, run = self.silent(host, rf"/port:lpt1 /log:{LOG}")
+        self.check_equal(code, EXIT_NOT_AS_ASKED, "exit code")
+        self.check_commands(host, [facts.driver_command, facts.printer_command])
+        self.check_equal(self.printui_calls(host), printui_calls, "what the commands did")
+        (_, driver_code), (_, printer_code) = printui_calls
+        lines = self.log(host)
+        self.check_log_has(lines, [
+            ("install", ended(facts.driver_command, driver_code)),
+            ("install", ended(facts.printer_command, printer_code)),
+        ])
+        self.check_equal(lines[-4:], NOT_AS_ASKED_LINES, "the log's last lines")
+        self.check_marker(host, None)
+
+    @cases(["win7-32", "win10-64"])
+    def test_parallel_install_with_wines_printer_setup_command(self, host_name):
+        # Wine's printer-setup command changes nothing: the commands end 0 and no queue
+        # is there, which the run says instead of counting the printer installed.
+        facts = HOSTS[host_name]
+        host = self.open_host(host_name)
+        host.install_dist()
+        code, run = self.silent(host, rf"/port:lpt1 /log:{LOG}")
+        self.check_equal(code, EXIT_NOT_AS_ASKED, "exit code")
+        self.check_commands(host, [facts.driver_command, facts.printer_command])
+        self.check_equal(host.printui_calls(), [], "commands carried out by the double")
+        self.check_equal(self.log(host)[-4:], NOT_AS_ASKED_LINES, "the log's last lines")
+        self.check_marker(host, None)
 
     # arguments: the argument named as wrong, why
     MISSING_VALUES = {
@@ -288,14 +421,16 @@ class SilentFailures(SilentCase):
 
     def test_second_run_at_once(self):
         # The first run holds its mutex from before it classifies the host until it
-        # ends; its LPT1: install pauses 3 s after the commands, time for a second start.
+        # ends; its LPT1: install waits for its second command and then pauses 3 s, time
+        # for a second start.
         host = self.open_host("win7-64")
         host.install_dist()
+        self.printer_setup_does_its_work(host)
         first_log = r"C:\e2e\first.log"
         first = host.session.launch(rf"{DIST}\{SILENT}", "/port:lpt1", f"/log:{first_log}",
                                     cwd=host.path(DIST))
         deadline = time.monotonic() + START_TIMEOUT_MS / 1000
-        while time.monotonic() < deadline and b"started the command" not in (
+        while time.monotonic() < deadline and b"ended with exit code" not in (
                 host.read_bytes(first_log) or b""):
             time.sleep(0.1)
         code, run = self.silent(host, rf"/port:lpt1 /log:{LOG}")
@@ -308,6 +443,7 @@ class SilentFailures(SilentCase):
                          "exit code of the first run")
         facts = HOSTS["win7-64"]
         self.check_commands(host, [facts.driver_command, facts.printer_command])
+        self.check_marker(host, "LPT1:")
 
 
 class SilentPlantedLibraries(SilentCase):
@@ -318,6 +454,9 @@ class SilentPlantedLibraries(SilentCase):
         host = self.open_host(host_name)
         host.install_dist()
         host.set_devices(*PRINTER_PLUGGED_IN)
+        # The double loads the spooler's libraries from the system only, as the system's
+        # own command does.
+        self.printer_setup_does_its_work(host)
         plant_everywhere(host)
         code, run = self.silent(host, rf"{port} /log:{LOG}")
         self.check_equal(host.loaded_markers(), [], "planted libraries that were loaded")
@@ -326,16 +465,31 @@ class SilentPlantedLibraries(SilentCase):
 
 
 class SilentUninstall(SilentCase, RemovalCase):
+    def spooler_left(self, host):
+        """The printers and the drivers of the model that the spooler lists, by
+        environment ("Windows x64" on 64-bit prefixes only)."""
+        environments = ["Windows NT x86"] + (["Windows x64"] if host.host_class.is_64bit
+                                             else [])
+        printers = [p for p in self.spooler(host, "list")["printers"] if p == MODEL]
+        return printers, {environment: [d for d in self.spooler(host, "drivers", environment)
+                                        ["drivers"] if d == MODEL]
+                          for environment in environments}
+
     @cases(["xp32", "win7-32", "win7-64", "win8-64", "win10-64"])
     def test_uninstall_after_install(self, host_name):
         facts = HOSTS[host_name]
         host = self.open_arranged_host(host_name)
+        self.printer_setup_does_its_work(host)
         code, run = self.silent(host, rf"/port:lpt1 /log:{LOG}")
         self.check_equal(code, EXIT_SUCCESS, "install exit code")
         staged = self.check_staged_inf(host, facts)
-        # Wine's printui does nothing: the queue and driver that the commands would make
-        # are put in place by hand.
-        self.add_printers(host, "RT450", ["RT450"])
+        self.check_marker(host, "LPT1:")
+        printers, drivers = self.spooler_left(host)
+        self.check_equal(printers, [MODEL], "the printer after the install")
+        # The 32-bit stand-in's spooler keeps the printer on a driver of its own
+        # environment; on 64-bit Windows the driver command adds the 64-bit one.
+        self.check_equal(drivers, {environment: [MODEL] for environment in drivers},
+                         "the drivers after the install")
         installed = len(host.commands())
 
         code, run = self.silent(host, rf"/uninstall /log:{LOG}")
@@ -343,18 +497,30 @@ class SilentUninstall(SilentCase, RemovalCase):
         self.check_equal(host.read_bytes(RECORD_FILE), None, f"{RECORD_FILE} after /uninstall")
         self.check_equal(host.read_bytes(str(PureWindowsPath(INF_DIR, staged))), None,
                          "the staged INF after /uninstall")
-        # Names 91, 119 and 120 of the removal list are the model's; the recording
-        # rundll32 deletes nothing, so each starts both commands again.
-        removal = [DELETE_PRINTER.format("RT450"), DELETE_DRIVER.format("RT450")]
-        self.check_commands(host, removal * 3, already=installed)
+        self.check_marker(host, None)
+        printers, drivers = self.spooler_left(host)
+        self.check_equal((printers, drivers), ([], {environment: [] for environment in drivers}),
+                         "the printer and the drivers after /uninstall")
+        # Names 91, 119 and 120 of the removal list are the model's: the first deletes
+        # the printer and the driver, and the later ones find neither.
+        removal = [DELETE_PRINTER.format(MODEL), DELETE_DRIVER.format(MODEL)]
+        started = self.started_commands(host, already=installed, expected=len(removal))
+        if host.host_class.is_64bit:
+            # The 64-bit driver's deletion comes on top; its place is the removal's.
+            started = [c for c in started if c in removal]
+        self.check_equal(started, removal, "deletion commands")
         lines = self.log(host)
         self.check_log_has(lines, [
             ("start", rf"SilentSetup.exe /uninstall /log:{LOG}"),
+            ("marker", "removing the detection marker"),
+            ("marker", f"no detection marker {MARKER_NAME} is left"),
             ("remove", "removing the printer, its driver and its staged INF file"),
-            ("remove", f"started the command {removal[0]}"),
-            ("remove", f"started the command {removal[1]}"),
+            ("remove", ended(removal[0])),
+            ("remove", ended(removal[1])),
             ("remove", f"uninstalled the staged INF file {staged}"),
             ("remove", rf"deleted {RECORD_FILE.replace('C:', 'c:')}"),
+            ("check", "looking at what the removal left"),
+            ("check", f"nothing of {MODEL} is left"),
             ("end", "exit code 0: success"),
         ])
 
@@ -362,28 +528,67 @@ class SilentUninstall(SilentCase, RemovalCase):
 class DeploymentRecipes(SilentCase):
     """Each command of docs/deployment.md, as it stands there."""
 
+    def startup_script(self, host):
+        """The startup script in the shipping folder; returns its path."""
+        script = rf"{DIST}\install-rt450.cmd"
+        host.write_file(script, recipe("startup-script").replace("\n", "\r\n").encode("ascii"))
+        return script
+
+    @staticmethod
+    def start(host, script):
+        """One computer start: the script runs with the system folder as its current
+        directory, as a startup script does; returns its exit code."""
+        return host.session.run("cmd", "/c", script, timeout=RUN_TIMEOUT_MS // 1000)
+
     def test_group_policy_startup_script(self):
         host = self.open_host("win7-64")
         host.install_dist()
-        script = rf"{DIST}\install-rt450.cmd"
-        host.write_file(script, recipe("startup-script").replace("\n", "\r\n").encode("ascii"))
-        # A startup script runs with the system folder as its current directory.
-        first = host.session.run("cmd", "/c", script, timeout=RUN_TIMEOUT_MS // 1000)
+        self.printer_setup_does_its_work(host)
+        script = self.startup_script(host)
+        first = self.start(host, script)
         self.check_equal(first, EXIT_SUCCESS, "exit code of the first start")
         facts = HOSTS["win7-64"]
         self.check_commands(host, [facts.driver_command, facts.printer_command])
         self.check_staged_inf(host, facts)
+        self.check_marker(host, "LPT1:")
         lines = log_lines(on_disk(host, r"C:\Windows\Temp\RT450-install.log").read_bytes())
         self.check_log_has(lines, [("start", rf"current directory {DIST}"),
                                    ("end", "exit code 0: success")])
-        # At the next start the record is there, and nothing runs.
-        second = host.session.run("cmd", "/c", script, timeout=60)
+        # At the next start the marker is there, and nothing runs.
+        second = self.start(host, script)
         self.check_equal(second, EXIT_SUCCESS, "exit code of the second start")
         self.check_equal(len(host.commands()), 2, "commands after the second start")
+
+    def test_startup_script_runs_again_after_a_failure(self):
+        # On a 32-bit host the script reads the one registry view there is.
+        host = self.open_host("win7-32")
+        host.install_dist()
+        self.printer_setup_does_its_work(host, f"fail /if {ERROR_ACCESS_DENIED}")
+        script = self.startup_script(host)
+        facts = HOSTS["win7-32"]
+        commands = [facts.driver_command, facts.printer_command]
+        first = self.start(host, script)
+        self.check_equal(first, EXIT_NOT_AS_ASKED, "exit code of the first start")
+        self.check_commands(host, commands)
+        self.check_marker(host, None)
+
+        # The printer command works at the next start: the script installs again (its
+        # removal uninstalls the INF that the first start staged; no printer or driver
+        # is there to delete).
+        self.printer_setup_does_its_work(host)
+        second = self.start(host, script)
+        self.check_equal(second, EXIT_SUCCESS, "exit code of the second start")
+        self.check_commands(host, commands * 2)
+        self.check_marker(host, "LPT1:")
+
+        third = self.start(host, script)
+        self.check_equal(third, EXIT_SUCCESS, "exit code of the third start")
+        self.check_equal(len(host.commands()), 4, "commands after the third start")
 
     def test_win32_app_install_detect_uninstall(self):
         host = self.open_host("win10-64")
         host.install_dist()
+        self.printer_setup_does_its_work(host)
         install = recipe("install-command").strip()
         uninstall = recipe("uninstall-command").strip()
         for command in (install, uninstall):
@@ -391,15 +596,15 @@ class DeploymentRecipes(SilentCase):
 
         code, run = self.silent(host, install[len(SILENT) + 1:])
         self.check_equal(code, EXIT_SUCCESS, "install exit code")
-        self.check_true(RECORD_FILE.split("\\")[-1] in host.files(INF_DIR),
-                        "the detection rule's file exists after the install")
+        # The detection rule: the value Version of the marker, in the 64-bit view ("not
+        # associated with a 32-bit app").
+        self.check_marker(host, "LPT1:")
         self.check_log_has(log_lines(on_disk(host, r"C:\Windows\Temp\RT450-install.log")
                                      .read_bytes()), [("end", "exit code 0: success")])
 
         code, run = self.silent(host, uninstall[len(SILENT) + 1:])
         self.check_equal(code, EXIT_SUCCESS, "uninstall exit code")
-        self.check_true(RECORD_FILE.split("\\")[-1] not in host.files(INF_DIR),
-                        "the detection rule's file is gone after the uninstall")
+        self.check_marker(host, None)
         self.check_log_has(log_lines(on_disk(host, r"C:\Windows\Temp\RT450-uninstall.log")
                                      .read_bytes()), [("end", "exit code 0: success")])
 
@@ -408,17 +613,25 @@ class DeploymentRecipes(SilentCase):
         dest = re.search(r"dest: (.+)\\\n", text).group(1)
         command = re.search(r"win_command: (.+)\n", text).group(1)
         chdir = re.search(r"chdir: (.+)\n", text).group(1)
-        creates = re.search(r"creates: (.+)\n", text).group(1)
+        marker_path = re.search(r"win_reg_stat:\n +path: HKLM:\\(.+)\n +name: (.+)\n"
+                                r" +register: (.+)\n", text)
+        condition = re.search(r"when: not (.+)\.exists\n", text).group(1)
         accepted = [int(c) for c in re.search(r"rc not in \[(.+)\]", text).group(1).split(",")]
         self.check_equal(dest.rstrip("\\"), chdir, "the copy's destination is the task's folder")
+        self.check_true(marker_path is not None, "a win_reg_stat task looks for the marker")
+        key, value, registered = marker_path.groups()
+        self.check_equal((key, value), (MARKER_KEY, "Version"), "the key and value it reads")
+        self.check_equal(condition, registered, "the install task's condition reads it")
 
         host = self.open_host("win8-64")
+        self.printer_setup_does_its_work(host)
         shutil.copytree(context().dist_dir, host.path(chdir))
         self.check_true(command.startswith(SILENT + " "), f"{command!r} starts {SILENT}")
         code, run = self.silent(host, command[len(SILENT) + 1:], directory=chdir,
                                 program=rf"{chdir}\{SILENT}")
         self.check_true(code in accepted, f"exit code {code} in {accepted}")
-        self.check_true(on_disk(host, creates).is_file(), f"{creates} exists: the task runs once")
+        # Ansible's PowerShell reads the 64-bit view: the task is skipped from now on.
+        self.check_marker(host, "LPT1:")
         facts = HOSTS["win8-64"]
         self.check_equal([(c.command_line, c.directory) for c in host.commands()],
                          [(facts.driver_command, chdir), (facts.printer_command, chdir)],

@@ -1,6 +1,7 @@
 """One test's host: a fresh copy of a host class's pristine prefix, with its own running
 wineserver, the test programs installed and C:\\e2e ready for their records."""
 
+import re
 import shutil
 import stat
 import time
@@ -26,6 +27,11 @@ SETUP_PROCESS = "setup.exe"
 BOX_LOG = r"C:\e2e\boxes.jsonl"
 MARKER = "e2e_marker.dll"
 MARKER_LOG = r"C:\e2e\markers.jsonl"
+# The printer-setup double in the rundll32 stand-in: its script and its log.
+PRINTUI_SCRIPT = r"C:\e2e\printui.txt"
+PRINTUI_LOG = r"C:\e2e\printui.jsonl"
+# The registry value listing of reg.exe's query: "    <name>    REG_SZ    <data>".
+REG_VALUE_LINE = re.compile(r"^\s+(\S+)\s+(REG_\w+)\s+(.*?)\s*$")
 
 
 class TestHost:
@@ -103,7 +109,7 @@ class TestHost:
     def _keep_records(self):
         e2e = self.path(r"C:\e2e")
         for name in ("boxes.jsonl", "robot.jsonl", "script.txt", "probe.jsonl",
-                     "devices.txt", "devices.jsonl"):
+                     "devices.txt", "devices.jsonl", "printui.txt", "printui.jsonl"):
             if (e2e / name).exists():
                 shutil.copy2(e2e / name, self.results / name)
         if any((e2e / "commands").glob("*")):
@@ -203,6 +209,31 @@ class TestHost:
     def device_calls(self):
         """Every call that reached the device layer, in order, as it logged them."""
         return records.read_json_lines(self.path(DEVICE_LOG))
+
+    def set_printui(self, *lines):
+        """Writes the printer-setup double's script (tests/e2e/README.md): with it the
+        rundll32 stand-in does what the system's printer-setup command does through the
+        spooler. No script: it only records its start, as Wine's command does nothing."""
+        self.write_file(PRINTUI_SCRIPT, ("\n".join(lines) + "\n").encode("utf-8"))
+
+    def printui_calls(self):
+        """Every command that the printer-setup double carried out, in order."""
+        return records.read_json_lines(self.path(PRINTUI_LOG))
+
+    def registry_values(self, key, view=None):
+        """The values of a key under HKEY_LOCAL_MACHINE as reg.exe of the prefix lists
+        them, {name: data}; None when the key is missing. `view` 32 or 64 picks a
+        registry view (reg's /reg:32, /reg:64), as a 32-bit or 64-bit program sees it."""
+        args = ["query", rf"HKLM\{key}"] + ([f"/reg:{view}"] if view else [])
+        code, output = self.session.run_for_output("reg", *args, name="reg")
+        if code != 0:
+            return None
+        values = {}
+        for line in output.decode("gbk", errors="replace").splitlines():
+            found = REG_VALUE_LINE.match(line)
+            if found:
+                values[found.group(1)] = found.group(3)
+        return values
 
     def robot(self, script, timeout=120):
         # The box log holds every earlier run of the prefix too.

@@ -2,7 +2,7 @@
 lines that the recording rundll32 captured."""
 
 import json
-from dataclasses import dataclass
+from dataclasses import dataclass, field
 from pathlib import Path
 
 __unittest = True
@@ -20,6 +20,10 @@ def read_json_lines(path):
 class StartedCommand:
     command_line: str   # as the parent passed it, decoded from code page 936
     directory: str      # the child's current directory
+    # What the parent put into the child's start-up record: "flags" (STARTUPINFO's
+    # dwFlags), "show_window", "std_input", "std_output", "std_error" (the handle values,
+    # "0x..."), "reserved2_bytes" (cbReserved2). Not compared.
+    startup: dict = field(default=None, compare=False)
 
 
 def read_commands(directory):
@@ -29,8 +33,9 @@ def read_commands(directory):
         return []
     commands = []
     for path in sorted(directory.glob("*.txt")):
-        command_line, current_dir = path.read_bytes().decode("gbk").split("\n")[:2]
-        commands.append(StartedCommand(command_line, current_dir))
+        command_line, current_dir, startup = path.read_bytes().decode("gbk").split("\n")[:3]
+        commands.append(StartedCommand(command_line, current_dir,
+                                       json.loads(startup) if startup else None))
     return commands
 
 

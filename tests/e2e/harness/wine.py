@@ -119,15 +119,25 @@ class WineSession:
     def launch(self, program, *args, name=None, cwd=None):
         """Starts `wine program args` and returns the Popen; the caller waits."""
         name = name or PureWindowsPath(program).stem
-        with open(self._output_file(name), "wb") as out:
-            return subprocess.Popen(["wine", str(program), *map(str, args)], env=self.env,
-                                    cwd=cwd, stdin=subprocess.DEVNULL, stdout=out,
-                                    stderr=subprocess.STDOUT)
+        output = self._output_file(name)
+        with open(output, "wb") as out:
+            process = subprocess.Popen(["wine", str(program), *map(str, args)], env=self.env,
+                                       cwd=cwd, stdin=subprocess.DEVNULL, stdout=out,
+                                       stderr=subprocess.STDOUT)
+        process.output_path = output
+        return process
 
     def run(self, program, *args, name=None, cwd=None, timeout=60):
         """Runs a program to its end and returns its exit code."""
         process = self.launch(program, *args, name=name, cwd=cwd)
         return self.wait(process, timeout)
+
+    def run_for_output(self, program, *args, name=None, timeout=60):
+        """Runs a program to its end; returns its exit code and the bytes it wrote to its
+        standard output and error."""
+        process = self.launch(program, *args, name=name)
+        code = self.wait(process, timeout)
+        return code, process.output_path.read_bytes()
 
     def wait(self, process, timeout, poll=None):
         """Waits for a launched program, calling poll() every 50 ms meanwhile. On
