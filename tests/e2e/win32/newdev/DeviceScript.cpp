@@ -1,23 +1,11 @@
 #include "DeviceScript.h"
 
-#include <cwchar>
-#include <sstream>
-
 #include "../common/E2ePaths.h"
-#include "../common/LogFile.h"
-#include "../common/Text.h"
+#include "../common/ScriptFile.h"
 
 namespace e2e {
 
 namespace {
-
-bool ParseCode(const std::wstring& word, DWORD& code) {
-    wchar_t* end = nullptr;
-    const unsigned long value = std::wcstoul(word.c_str(), &end, 0);
-    if (word.empty() || *end != L'\0') return false;
-    code = static_cast<DWORD>(value);
-    return true;
-}
 
 bool ParseLine(const std::vector<std::wstring>& words, DeviceScript& script) {
     const std::wstring& verb = words[0];
@@ -59,23 +47,12 @@ bool DeviceScript::ForcedError(const std::wstring& function, DWORD& code) const 
 
 bool ReadDeviceScript(DeviceScript& script, std::string& error) {
     script = DeviceScript{};
-    std::string bytes;
-    if (!ReadWholeFile(kDeviceScriptPath, bytes)) return true;
-    std::wistringstream lines(FromUtf8(bytes));
-    std::wstring line;
-    int number = 0;
-    while (std::getline(lines, line)) {
-        ++number;
-        std::wistringstream wordsOfLine(line);
-        std::vector<std::wstring> words;
-        for (std::wstring word; wordsOfLine >> word;) words.push_back(word);
-        if (words.empty() || words[0][0] == L'#') continue;
-        if (!ParseLine(words, script)) {
-            error = "device script line " + std::to_string(number) + ": " + ToUtf8(line);
-            return false;
-        }
-    }
-    return true;
+    return ReadScript(
+               kDeviceScriptPath, "device script",
+               [&script](const std::vector<std::wstring>& words) {
+                   return ParseLine(words, script);
+               },
+               error) != ScriptState::Unreadable;
 }
 
 }  // namespace e2e

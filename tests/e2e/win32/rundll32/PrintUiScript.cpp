@@ -1,24 +1,12 @@
 #include "PrintUiScript.h"
 
-#include <cwchar>
-#include <sstream>
 #include <vector>
 
 #include "../common/E2ePaths.h"
-#include "../common/LogFile.h"
-#include "../common/Text.h"
 
 namespace e2e {
 
 namespace {
-
-bool ParseCode(const std::wstring& word, DWORD& code) {
-    wchar_t* end = nullptr;
-    const unsigned long value = std::wcstoul(word.c_str(), &end, 0);
-    if (word.empty() || *end != L'\0') return false;
-    code = static_cast<DWORD>(value);
-    return true;
-}
 
 bool ParseLine(const std::vector<std::wstring>& words, PrintUiScript& script) {
     const std::wstring& verb = words[0];
@@ -39,23 +27,10 @@ bool ParseLine(const std::vector<std::wstring>& words, PrintUiScript& script) {
 
 ScriptState ReadPrintUiScript(PrintUiScript& script, std::string& error) {
     script = PrintUiScript{};
-    std::string bytes;
-    if (!ReadWholeFile(kPrintUiScriptPath, bytes)) return ScriptState::Missing;
-    std::wistringstream lines(FromUtf8(bytes));
-    std::wstring line;
-    int number = 0;
-    while (std::getline(lines, line)) {
-        ++number;
-        std::wistringstream wordsOfLine(line);
-        std::vector<std::wstring> words;
-        for (std::wstring word; wordsOfLine >> word;) words.push_back(word);
-        if (words.empty() || words[0][0] == L'#') continue;
-        if (!ParseLine(words, script)) {
-            error = "printui script line " + std::to_string(number) + ": " + ToUtf8(line);
-            return ScriptState::Unreadable;
-        }
-    }
-    return ScriptState::Read;
+    return ReadScript(
+        kPrintUiScriptPath, "printui script",
+        [&script](const std::vector<std::wstring>& words) { return ParseLine(words, script); },
+        error);
 }
 
 }  // namespace e2e

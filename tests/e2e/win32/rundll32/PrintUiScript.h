@@ -13,6 +13,8 @@
 #include <map>
 #include <string>
 
+#include "../common/ScriptFile.h"
+
 namespace e2e {
 
 struct DriverFiles {
@@ -26,9 +28,7 @@ struct PrintUiScript {
     std::map<std::wstring, DWORD> failures;   // action switch -> exit code
 };
 
-enum class ScriptState { Missing, Read, Unreadable };
-
-// Unreadable comes with the reason.
+// Missing: the double is off. Unreadable comes with the reason.
 ScriptState ReadPrintUiScript(PrintUiScript& script, std::string& error);
 
 }  // namespace e2e
