@@ -14,6 +14,12 @@ bool IsDriverInstalled(sys::System& system, const std::string& name) {
     return Lists(system.EnumPrinterDrivers(), name);
 }
 
+bool IsDriverInstalledIn(sys::System& system, const std::string& environment,
+                         const std::string& name) {
+    std::vector<std::string> names;
+    return system.EnumPrinterDriversIn(environment, names) && Lists(names, name);
+}
+
 bool IsPrinterInstalled(sys::System& system, const std::string& name) {
     return Lists(system.EnumPrinters(), name);
 }

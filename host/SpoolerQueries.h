@@ -8,7 +8,14 @@
 
 namespace host {
 
+// The spooler's environment of the 64-bit drivers, which 64-bit Windows prints with.
+inline constexpr const char* kEnvironmentX64 = "Windows x64";
+
+// In the environment of this 32-bit process ("Windows NT x86").
 bool IsDriverInstalled(sys::System& system, const std::string& name);
+// In the environment named; false too when the spooler cannot be asked.
+bool IsDriverInstalledIn(sys::System& system, const std::string& environment,
+                         const std::string& name);
 bool IsPrinterInstalled(sys::System& system, const std::string& name);
 
 }  // namespace host

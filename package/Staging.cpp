@@ -8,7 +8,6 @@ namespace package {
 
 namespace {
 const char* const kMissingFileCaption = "安装文件受损：找不到文件";
-const char* const kInstallErrorCaption = "安装错误";
 constexpr uint32_t kPauseMilliseconds = 100;
 }  // namespace
 

@@ -9,6 +9,10 @@
 
 namespace package {
 
+// The caption of the boxes that tell a staging failure; their text is what the system
+// gave (a folder, an error text).
+inline constexpr const char* kInstallErrorCaption = "安装错误";
+
 // 1 when the seven files of the chosen variant exist; 0 after naming the first missing
 // one.
 int VerifyPackageFiles(sys::System& system, sys::UiPort& ui);

@@ -42,8 +42,10 @@ void WriteRecordFile(sys::System& system, const std::string& stagedInfFileName) 
     const std::string path = RecordFilePath(g_modelName);
     if (system.PathFileExists(path)) system.DeleteFile(path);
     system.Sleep(kRecordPauseMilliseconds);
-    // Not reported: a later run falls back to scanning the INF directory.
-    system.WriteFile(path, stagedInfFileName);
+    // Not reported: a later run falls back to scanning the INF directory. A write that
+    // failed after the file was emptied would leave a record naming no INF or a wrong
+    // one, which that run would trust instead of scanning: no record is better.
+    if (!system.WriteFile(path, stagedInfFileName)) system.DeleteFile(path);
 }
 
 // The result for the window program, and the outcome for a caller that asked for it.

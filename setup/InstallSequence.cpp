@@ -12,7 +12,6 @@ namespace setup {
 
 namespace {
 const char* const kInstalledText = "打印机安装成功!";
-const char* const kInstallErrorCaption = "安装错误";
 }  // namespace
 
 int InstallSequence::VerifyPackageFiles() { return package::VerifyPackageFiles(system_, ui_); }
@@ -40,8 +39,7 @@ int InstallSequence::RemovePreviousInstallations(RemovalRequest* request) {
         each.onEveryHost = request != nullptr && request->onEveryHost;
         lastResult = RemovePreviousInstallation(system_, ui_, names[index], infCounts,
                                                 request != nullptr ? &each : nullptr);
-        if (request != nullptr && index + 1 == total)
-            request->failedUninstalls = each.failedUninstalls;
+        if (request != nullptr) request->failedUninstalls += each.failedUninstalls;
     }
     // Only the model's own last removal counts; the others are best effort.
     return lastResult;
@@ -53,7 +51,7 @@ int InstallSequence::StagePass(package::StagingPass pass) {
     std::string directory;
     if (!package::StagingDestination(system_, pass, directory)) {
         const uint32_t error = system_.GetLastError();
-        ui_.MessageBox(package::ErrorText(system_, error), kInstallErrorCaption,
+        ui_.MessageBox(package::ErrorText(system_, error), package::kInstallErrorCaption,
                        sys::kMbIconInformation);
         return 0;
     }

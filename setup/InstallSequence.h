@@ -30,7 +30,7 @@ public:
     void ClassifyHost();
     // Removes what earlier installations left for every name of the removal list; only
     // the model's own last removal decides the result. A request, when given, applies to
-    // every name, and reports the failed uninstalls of that last removal.
+    // every name, and adds up the failed uninstalls of all of them.
     int RemovePreviousInstallations(RemovalRequest* request = nullptr);
     int VerifyPackageFiles();
     // One staging pass (package::StagingPasses gives them in order): the destination

@@ -15,6 +15,8 @@ namespace setup {
 namespace {
 const char* const kDeletePrinterCommand = "rundll32 printui.dll,PrintUIEntry /q /dl /n ";
 const char* const kDeleteDriverCommand = "rundll32 printui.dll,PrintUIEntry /q /dd /m ";
+// printui's architecture switch: the driver deletion for the 64-bit environment.
+const char* const kArchitectureX64 = " /h \"x64\"";
 const char* const kRunAsAdministratorText =
     "请尝试以\"管理员身份\"运行安装程序以获得更多支持!";
 constexpr uint32_t kPauseBetweenDeletions = 100;
@@ -94,6 +96,12 @@ int RemoveFor(sys::System& system, sys::UiPort& ui, const std::string& name,
         return 0;
     system.Sleep(kPauseBetweenDeletions);
     if (host::IsDriverInstalled(system, printerName) && !StartDeletion(system, ui, deleteDriver))
+        return 0;
+    // This 32-bit process sees, and printui started from it deletes, the drivers of its
+    // own environment; 64-bit Windows prints with those of the 64-bit one.
+    if (host::CurrentHostClass() == host::HostClass::Host64 &&
+        host::IsDriverInstalledIn(system, host::kEnvironmentX64, printerName) &&
+        !StartDeletion(system, ui, deleteDriver + kArchitectureX64))
         return 0;
 
     // A record that cannot be read is no guide: the scan finds the INF instead.

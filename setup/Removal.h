@@ -22,7 +22,8 @@ struct RemovalRequest {
 
 // On hosts where no platform flag is set, does nothing and returns 1. Otherwise deletes
 // the queue and the driver of that name when the spooler lists them (the commands are
-// started, never waited for), then uninstalls the INF named in the name's record file,
+// started, never waited for; on 64-bit Windows the driver of the 64-bit environment
+// too), then uninstalls the INF named in the name's record file,
 // or, without a readable record, every oem0.inf..oem99.inf whose text holds the name.
 // Returns 0 only when a deletion command could not be started (the user has been told);
 // a failed INF uninstall is told to the user and still returns 1.

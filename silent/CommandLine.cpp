@@ -59,6 +59,17 @@ bool ParseArgument(const std::string& arg, Options& options, std::set<std::strin
     return false;
 }
 
+// The first argument that is the switch of that name, with or without a value.
+std::string FirstNamed(const std::vector<std::string>& args, const std::string& name) {
+    for (const std::string& arg : args) {
+        const std::string lower = Lower(arg);
+        if (lower.compare(1, name.size(), name) == 0 &&
+            (lower.size() == name.size() + 1 || lower[name.size() + 1] == ':'))
+            return arg;
+    }
+    return {};
+}
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -72,13 +83,19 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             parsed.reason = reason;
         }
     }
+    // The exit code answers for what was asked: usage beside an install or a removal
+    // would answer 0 for a run that did nothing, so /? stands alone (but for /log).
+    if (parsed.valid && seen.count("?") != 0 &&
+        (seen.count("uninstall") != 0 || seen.count("port") != 0)) {
+        parsed.valid = false;
+        parsed.badArgument = FirstNamed(args, "?");
+        parsed.reason = "/? stands alone: it shows the usage and does nothing else";
+    }
     // A removal installs nothing, so a port for it is a mistake of the caller's.
     if (parsed.valid && parsed.options.action == Action::Uninstall &&
         seen.count("port") != 0) {
         parsed.valid = false;
-        for (const std::string& arg : args)
-            if (parsed.badArgument.empty() && Lower(arg).compare(1, 4, "port") == 0)
-                parsed.badArgument = arg;
+        parsed.badArgument = FirstNamed(args, "port");
         parsed.reason = "/port has no meaning with /uninstall";
     }
     return parsed;

@@ -33,17 +33,25 @@ std::string OneLine(const std::string& text) {
 }
 }  // namespace
 
-void InstallLog::Write(const std::string& text) {
+void InstallLog::Write(const std::vector<LogPiece>& pieces) {
     if (path_.empty()) return;
+    const uint32_t lastError = system_.GetLastError();
+    std::string text;
+    for (const LogPiece& piece : pieces) {
+        std::string utf8;
+        const uint32_t codePage =
+            piece.source == TextSource::Program ? sys::kProgramCodePage : sys::kCpAcp;
+        text += unattended_.ToUtf8(codePage, piece.text, utf8) ? utf8 : piece.text;
+    }
     std::string step = step_;
     if (step.size() < kStepWidth) step.resize(kStepWidth, ' ');
-    const std::string line =
+    std::string bytes =
         TimeStamp(unattended_.GetLocalTime()) + "  " + step + "  " + OneLine(text) + "\r\n";
-    std::string bytes = unattended_.CodePage936ToUtf8(line);
     // A new or empty file starts with the mark; an earlier run's log is appended to.
     sys::FileStamp stamp;
     if (!system_.GetFileStamp(path_, stamp) || stamp.size == 0) bytes = kByteOrderMark + bytes;
     unattended_.AppendFile(path_, bytes);
+    if (system_.GetLastError() != lastError) system_.SetLastError(lastError);
 }
 
 }  // namespace silent

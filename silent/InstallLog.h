@@ -6,11 +6,22 @@
 // leaves what it did. A log that cannot be written is passed over: it never stops a run.
 
 #include <string>
+#include <vector>
 
 #include "sys/System.h"
 #include "sys/UnattendedSystem.h"
 
 namespace silent {
+
+// Whose bytes a piece of a line holds: the program's own texts are in its code page on
+// every system; what the system gave (paths, arguments, error texts) is in the system's
+// ANSI code page. ASCII reads the same in both.
+enum class TextSource { Program, System };
+
+struct LogPiece {
+    TextSource source;
+    std::string text;
+};
 
 class InstallLog {
 public:
@@ -22,9 +33,14 @@ public:
     const std::string& Path() const { return path_; }
     // The step that the next lines belong to.
     void SetStep(const std::string& step) { step_ = step; }
-    // One line; the text is in code page 936 and may hold line feeds, which the line
-    // shows as "\n" so that it stays one line.
-    void Write(const std::string& text);
+    // One line of the system's texts (and the program's ASCII ones). It may hold line
+    // feeds, which the line shows as "\n", and carriage returns, which it drops, so that
+    // it stays one line.
+    void Write(const std::string& text) { Write({{TextSource::System, text}}); }
+    // One line of pieces, each converted to UTF-8 from its own code page; a piece that
+    // is not valid there is written as it came. The thread's last-error code is left as
+    // it was: the logic reads it after the logged call.
+    void Write(const std::vector<LogPiece>& pieces);
 
 private:
     sys::System& system_;

@@ -1,5 +1,6 @@
 #include "silent/SilentUi.h"
 
+#include "package/Staging.h"
 #include "setup/PortChoice.h"
 
 namespace silent {
@@ -8,13 +9,21 @@ namespace {
 constexpr int kIdOk = 1;
 }
 
+// The captions and texts are the program's own, but in the boxes of a failed staging,
+// which show what the system gave.
 int SilentUi::MessageBox(const std::string& text, const std::string& caption, uint32_t) {
-    log_.Write("message \"" + caption + "\": " + text);
+    const TextSource textSource =
+        caption == package::kInstallErrorCaption ? TextSource::System : TextSource::Program;
+    log_.Write({{TextSource::System, "message \""},
+                {TextSource::Program, caption},
+                {TextSource::System, "\": "},
+                {textSource, text}});
     return kIdOk;
 }
 
 int SilentUi::AfxMessageBox(const std::string& text, uint32_t) {
-    log_.Write("message \"" + std::string(kWindowProgramName) + "\": " + text);
+    log_.Write({{TextSource::System, "message \"" + std::string(kWindowProgramName) + "\": "},
+                {TextSource::Program, text}});
     return kIdOk;
 }
 

@@ -109,8 +109,8 @@ public:
     // --- errors and time
     virtual uint32_t GetLastError() = 0;
     virtual void SetLastError(uint32_t code) = 0;
-    // FormatMessageA from the system table with language 0 (+ LocalFree); empty when
-    // the system has no text for the code.
+    // FormatMessageA from the system table with language 0, inserts ignored (a "%1"
+    // stays as it stands), + LocalFree; empty when the system has no text for the code.
     virtual std::string FormatMessage(uint32_t code) = 0;
     virtual void Sleep(uint32_t milliseconds) = 0;
 
@@ -124,21 +124,25 @@ public:
     virtual bool SetFileAttributes(const std::string& path, uint32_t attributes) = 0;
     // GetFileAttributesExA of a file (not a directory); false when there is none.
     virtual bool GetFileStamp(const std::string& path, FileStamp& stamp) = 0;
-    // Opens an existing file for reading, not shared, and reads at most maxBytes (at
-    // least 1) from its start.
+    // Opens an existing file for reading (GENERIC_READ, shared with reading, writing and
+    // deletion, OPEN_EXISTING), and reads at most maxBytes (at least 1) from its start.
+    // A file that another process holds without sharing reading does not open (32).
     virtual FileRead ReadFile(const std::string& path, uint32_t maxBytes) = 0;
-    // Opens an existing file for reading, not shared, and hands its bytes from the start
-    // to consume in pieces of at most chunkBytes (at least 1), until the file's end, a
-    // failed read, or consume answering false. Holds one piece at a time, whatever the
-    // file's size. Throws std::bad_alloc when the piece's buffer cannot be had; whatever
+    // Opens an existing file for reading, shared as ReadFile does, and hands its bytes
+    // from the start to consume in pieces of at most chunkBytes (at least 1), until the
+    // file's end, a failed read, or consume answering false. Holds one piece at a time,
+    // whatever the file's size. Throws std::bad_alloc when the piece's buffer cannot be had; whatever
     // consume throws passes on. The file is closed on every way out.
     virtual FileScan ScanFile(const std::string& path, uint32_t chunkBytes,
                               const ChunkConsumer& consume) = 0;
     // Opens an existing file as ScanFile does and closes it at once: whether it can be
     // opened for reading now.
     virtual bool CanOpenForReading(const std::string& path) = 0;
-    // CreateFileA(GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL),
-    // WriteFile of the bytes, CloseHandle. False when the file could not be opened.
+    // CreateFileA(GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL),
+    // WriteFile of the bytes, CloseHandle: afterwards the file holds exactly the bytes.
+    // False when it could not be opened (an existing one that is read-only, hidden or
+    // system, or held by a process that shares no writing), or when WriteFile failed or
+    // wrote fewer bytes: then the file, emptied, may hold a part of them.
     virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
     // GetFullPathNameA; empty on failure.
     virtual std::string GetFullPathName(const std::string& path) = 0;

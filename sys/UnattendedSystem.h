@@ -20,6 +20,10 @@ struct LocalTime {
     uint16_t milliseconds = 0;
 };
 
+// The code page of the program's own texts, on every system; the system's texts are in
+// its ANSI code page (kCpAcp).
+inline constexpr uint32_t kProgramCodePage = 936;
+
 enum class MutexState {
     Created,        // this process holds the mutex now, until it ends
     AlreadyExists,  // another process holds it (ERROR_ALREADY_EXISTS)
@@ -40,9 +44,9 @@ public:
     // WriteFile of the bytes at the file's end. False when the bytes were not written
     // whole.
     virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
-    // MultiByteToWideChar(936) then WideCharToMultiByte(CP_UTF8): the program's texts and
-    // the ANSI texts of a Chinese system, as UTF-8.
-    virtual std::string CodePage936ToUtf8(const std::string& text) = 0;
+    // MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS) then WideCharToMultiByte(
+    // CP_UTF8). False, with utf8 empty, when the text is not valid in that code page.
+    virtual bool ToUtf8(uint32_t codePage, const std::string& text, std::string& utf8) = 0;
     // FindWindowA(className, windowName): whether such a top-level window exists.
     virtual bool FindWindow(const std::string& className, const std::string& windowName) = 0;
     // CreateMutexA(NULL, FALSE, name); a created mutex is held until the process ends.

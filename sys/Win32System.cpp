@@ -141,11 +141,14 @@ uint64_t FileTime64(const FILETIME& time) {
     return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-// Opens an existing file for reading without sharing it: nobody else may open it while
-// it is read.
+// Opens an existing file for reading, shared with every other access: a scanner or the
+// spooler that holds the file, whatever it holds it for, neither keeps the read from
+// happening nor is kept from its own work by it. Only a holder that shares no reading
+// refuses the open (ERROR_SHARING_VIOLATION).
 HANDLE OpenForReading(const std::string& path) {
-    return ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ::CreateFileA(path.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -209,12 +212,14 @@ void Win32System::SetLastError(uint32_t code) { ::SetLastError(code); }
 
 std::string Win32System::FormatMessage(uint32_t code) {
     LastErrorKeeper keeper;
-    // No arguments are passed: a system text with inserts makes the call fail cleanly
-    // (ERROR_INVALID_PARAMETER), which gives the empty text.
+    // No arguments are passed: a system text with inserts ("%1") keeps them as they
+    // stand rather than making the call fail.
     char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0,
-        reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                                              FORMAT_MESSAGE_FROM_SYSTEM |
+                                              FORMAT_MESSAGE_IGNORE_INSERTS,
+                                          nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0,
+                                          nullptr);
     keeper.Capture();
     const ScopedLocalMemory owner(text);
     if (length == 0 || text == nullptr) return {};
@@ -315,17 +320,20 @@ FileScan Win32System::ScanFile(const std::string& path, uint32_t chunkBytes,
 
 bool Win32System::WriteFile(const std::string& path, const std::string& bytes) {
     LastErrorKeeper keeper;
-    // OPEN_ALWAYS keeps an existing file's bytes beyond the written ones; callers that
-    // want the file to hold exactly these bytes delete it first.
+    // CREATE_ALWAYS empties an existing file: no byte of a longer old content is left
+    // behind the new one.
     const ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                           nullptr));
     if (!file.IsValid()) return false;
     DWORD written = 0;
-    ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                nullptr);
+    const bool wrote = ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                   &written, nullptr) != FALSE;
+    // A disk file is written short only when the disk is full, which WriteFile reports
+    // itself; a short count is a failure all the same.
+    if (wrote && written != bytes.size()) ::SetLastError(ERROR_WRITE_FAULT);
     keeper.Capture();
-    return true;
+    return wrote && written == bytes.size();
 }
 
 std::string Win32System::GetFullPathName(const std::string& path) {

@@ -7,7 +7,6 @@
 namespace sys {
 
 namespace {
-constexpr UINT kCodePage936 = 936;
 
 // Not imported, as every library beyond the four that each Windows maps from its system
 // directory (SystemLibrary.h).
@@ -72,20 +71,27 @@ bool Win32UnattendedSystem::AppendFile(const std::string& path, const std::strin
     return WriteWhole(file.Get(), bytes);
 }
 
-std::string Win32UnattendedSystem::CodePage936ToUtf8(const std::string& text) {
-    if (text.empty()) return {};
+bool Win32UnattendedSystem::ToUtf8(uint32_t codePage, const std::string& text,
+                                   std::string& utf8) {
+    utf8.clear();
+    if (text.empty()) return true;
     const int size = static_cast<int>(text.size());
-    const int wideLength = ::MultiByteToWideChar(kCodePage936, 0, text.data(), size, nullptr, 0);
-    if (wideLength <= 0) return {};
+    const int wideLength =
+        ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (wideLength <= 0) return false;
     std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-    ::MultiByteToWideChar(kCodePage936, 0, text.data(), size, &wide[0], wideLength);
+    if (::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), size, &wide[0],
+                              wideLength) != wideLength)
+        return false;
     const int length =
         ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) return {};
-    std::string utf8(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &utf8[0], length, nullptr,
-                          nullptr);
-    return utf8;
+    if (length <= 0) return false;
+    std::string converted(static_cast<size_t>(length), '\0');
+    if (::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &converted[0], length,
+                              nullptr, nullptr) != length)
+        return false;
+    utf8 = std::move(converted);
+    return true;
 }
 
 bool Win32UnattendedSystem::FindWindow(const std::string& className,

@@ -19,7 +19,7 @@ public:
     std::string GetCurrentDirectory() override;
     bool GetTempPath(std::string& directory) override;
     bool AppendFile(const std::string& path, const std::string& bytes) override;
-    std::string CodePage936ToUtf8(const std::string& text) override;
+    bool ToUtf8(uint32_t codePage, const std::string& text, std::string& utf8) override;
     bool FindWindow(const std::string& className, const std::string& windowName) override;
     MutexState CreateMutex(const std::string& name) override;
     bool WriteStandardOutput(const std::string& bytes) override;

@@ -267,12 +267,12 @@ class Setup64Started(UsbFlowCase):
 class SecondRun(UsbFlowCase):
     # host: what the second run's removal deletes, and its update. The recording
     # rundll32 deletes nothing, so the queue is still there for the update. On 64-bit
-    # Windows the first run's driver is a 64-bit one, which the installer's 32-bit
-    # process does not list, so only the queue is deleted.
+    # Windows the first run's driver is a 64-bit one, which the removal asks the
+    # spooler's 64-bit environment for and deletes with the architecture switch.
     ROWS = {
         "win7-32": ([DELETE_PRINTER, DELETE_DRIVER] * REMOVED_TWICE_MORE,
                     update_32("i386w7", ERROR_SUCCESS, QUEUE_PRESENT)),
-        "win8-64": ([DELETE_PRINTER] * REMOVED_TWICE_MORE,
+        "win8-64": ([DELETE_PRINTER, DELETE_DRIVER + ' /h "x64"'] * REMOVED_TWICE_MORE,
                     update_64(ERROR_SUCCESS, QUEUE_PRESENT)),
     }
 

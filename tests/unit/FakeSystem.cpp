@@ -15,6 +15,9 @@ constexpr uint32_t kErrorAlreadyExists = 183;
 constexpr uint32_t kErrorFilenameExcedRange = 206;
 constexpr size_t kMaxPath = 260;
 constexpr uint32_t kFileAttributeArchive = 0x20;
+constexpr uint32_t kFileAttributeHidden = 0x2;
+constexpr uint32_t kFileAttributeSystem = 0x4;
+constexpr uint32_t kErrorDiskFull = 112;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -114,7 +117,16 @@ uint32_t FakeSystem::NotFoundError(const std::string& key) const {
 }
 
 bool FakeSystem::InUse(const std::string& path, const std::string& key) const {
-    return inUse.count(path) != 0 || inUse.count(key) != 0;
+    return Held(inUse, path, key) || Held(heldExclusively, path, key);
+}
+
+bool FakeSystem::Undeletable(const std::string& path, const std::string& key) const {
+    return InUse(path, key) || Held(heldAgainstDeletion, path, key);
+}
+
+bool FakeSystem::Held(const std::set<std::string>& files, const std::string& path,
+                      const std::string& key) {
+    return files.count(path) != 0 || files.count(key) != 0;
 }
 
 bool FakeSystem::Fail(uint32_t code) {
@@ -255,7 +267,7 @@ bool FakeSystem::DeleteFile(const std::string& path) {
     auto it = files_.find(key);
     if (it == files_.end())
         return Fail(directories_.count(key) ? kErrorAccessDenied : NotFoundError(key));
-    if (InUse(path, key)) return Fail(kErrorSharingViolation);
+    if (Undeletable(path, key)) return Fail(kErrorSharingViolation);
     if (it->second.attributes & sys::kFileAttributeReadonly) return Fail(kErrorAccessDenied);
     files_.erase(it);
     return true;
@@ -354,17 +366,25 @@ bool FakeSystem::WriteFile(const std::string& path, const std::string& bytes) {
     if (!ParentExists(key)) return Fail(kErrorPathNotFound);
     if (directories_.count(key)) return Fail(kErrorAccessDenied);
     auto it = files_.find(key);
-    if (it == files_.end()) {
-        // A new file is marked for archiving whatever attributes the creation asked for.
-        ++writes_;
-        files_[key] = File{bytes, kFileAttributeArchive, writes_, writes_};
-        return true;
+    const bool existed = it != files_.end();
+    if (existed) {
+        if (InUse(path, key)) return Fail(kErrorSharingViolation);
+        // CREATE_ALWAYS with FILE_ATTRIBUTE_NORMAL refuses what it would make visible.
+        if (it->second.attributes & (sys::kFileAttributeReadonly | kFileAttributeHidden |
+                                     kFileAttributeSystem))
+            return Fail(kErrorAccessDenied);
+    } else {
+        it = files_.emplace(key, File{"", 0, 0, ++writes_}).first;
     }
-    if (InUse(path, key)) return Fail(kErrorSharingViolation);
-    if (it->second.attributes & sys::kFileAttributeReadonly) return Fail(kErrorAccessDenied);
-    // OPEN_ALWAYS keeps what lies beyond the bytes written.
-    it->second.bytes.replace(0, std::min(bytes.size(), it->second.bytes.size()), bytes);
+    // CREATE_ALWAYS empties an existing file, keeps its creation time and marks it for
+    // archiving whatever attributes the creation asked for.
+    it->second.bytes.clear();
+    it->second.attributes = kFileAttributeArchive;
     it->second.version = ++writes_;
+    if (Held(diskFullFor, path, key)) return Fail(kErrorDiskFull);
+    it->second.bytes = bytes;
+    // CreateFileA tells an overwritten file from a new one.
+    lastError = existed ? kErrorAlreadyExists : 0;
     return true;
 }
 
@@ -502,8 +522,10 @@ bool FakeSystem::SetupUninstallOEMInf(const std::string& infFileName, uint32_t f
     if (Injected("SetupUninstallOEMInf")) return false;
     uninstalled.push_back(infFileName);
     if (uninstallFails.count(infFileName)) return Fail(kErrorAccessDenied);
-    std::string key = Key("c:\\windows\\inf\\" + infFileName);
+    const std::string path = "c:\\windows\\inf\\" + infFileName;
+    std::string key = Key(path);
     if (!files_.count(key)) return Fail(sys::kErrorFileNotFound);
+    if (Undeletable(path, key)) return Fail(kErrorSharingViolation);
     files_.erase(key);
     return true;
 }

@@ -90,13 +90,19 @@ public:
     std::set<std::string> failCopyTo;        // targets whose copy fails
     uint32_t failCopyError = 5;              // ERROR_ACCESS_DENIED
     std::set<std::string> failReadOf;        // files that open but fail to read
-    // Files another process holds open without sharing delete or write: they can be
-    // neither deleted nor written, nor copied over.
+    // Files another process holds open for reading, sharing reading alone (the spooler,
+    // a scanner): they can be read, but neither deleted nor written, nor copied over.
     std::set<std::string> inUse;
     // Files another process holds open sharing nothing (a virus scanner at work): no
-    // open of them succeeds.
+    // open of them succeeds, reads included (32).
     std::set<std::string> heldExclusively;
     uint32_t ansiCodePage = 936;  // what GetCPInfo(CP_ACP) describes
+    // Files another process holds open sharing reading and writing but not deletion:
+    // they can be read and written, not deleted.
+    std::set<std::string> heldAgainstDeletion;
+    // Files whose data cannot be written (ERROR_DISK_FULL): WriteFile opens and empties
+    // them, then fails.
+    std::set<std::string> diskFullFor;
     bool createDirectoryFails = false;
 
     // Fault injection: the method of this name fails at its call number failOccurrence
@@ -189,7 +195,11 @@ private:
     // open (opened stays false) or cannot be read.
     const std::string* BytesToRead(const std::string& path, bool& opened);
     uint32_t NotFoundError(const std::string& key) const;
+    // Held so that it cannot be written (nor copied over), or not deleted.
     bool InUse(const std::string& path, const std::string& key) const;
+    bool Undeletable(const std::string& path, const std::string& key) const;
+    static bool Held(const std::set<std::string>& files, const std::string& path,
+                     const std::string& key);
     bool StartProcess(const std::string& applicationName, const std::string& commandLine,
                       bool waited, uint32_t bound = 0);
 };

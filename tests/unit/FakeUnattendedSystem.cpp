@@ -7,6 +7,11 @@
 
 namespace fake {
 
+namespace {
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorAlreadyExists = 183;
+}  // namespace
+
 bool FakeUnattendedSystem::GetTempPath(std::string& directory) {
     if (tempPathFails) return false;
     directory = tempPath;
@@ -14,25 +19,37 @@ bool FakeUnattendedSystem::GetTempPath(std::string& directory) {
 }
 
 bool FakeUnattendedSystem::AppendFile(const std::string& path, const std::string& bytes) {
-    if (unwritable.count(path)) return false;
+    if (unwritable.count(path)) {
+        system_.lastError = kErrorAccessDenied;
+        return false;
+    }
+    const bool existed = system_.FileExists(path);
     system_.AddFile(path, system_.FileBytes(path) + bytes);
+    // OPEN_ALWAYS tells an opened file from a created one, also when it succeeds.
+    system_.lastError = existed ? kErrorAlreadyExists : 0;
     return true;
 }
 
-std::string FakeUnattendedSystem::CodePage936ToUtf8(const std::string& text) {
-    iconv_t convert = iconv_open("UTF-8", "GBK");
-    if (convert == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no GBK in iconv");
+bool FakeUnattendedSystem::ToUtf8(uint32_t codePage, const std::string& text,
+                                  std::string& utf8) {
+    utf8.clear();
+    if (codePage == sys::kCpAcp) codePage = system_.ansiCodePage;
+    const std::string name = "CP" + std::to_string(codePage);
+    iconv_t convert = iconv_open("UTF-8", name.c_str());
+    if (convert == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no " + name + " in iconv");
     std::string in = text;
-    std::string out(text.size() * 3 / 2 + 8, '\0');
+    std::string out(text.size() * 3 + 8, '\0');
     char* inPointer = &in[0];
     char* outPointer = &out[0];
     size_t inLeft = in.size();
     size_t outLeft = out.size();
+    // As MB_ERR_INVALID_CHARS: a byte sequence that is no character, or a cut one, fails.
     const size_t result = iconv(convert, &inPointer, &inLeft, &outPointer, &outLeft);
     iconv_close(convert);
-    if (result == static_cast<size_t>(-1)) throw std::runtime_error("not GBK text: " + text);
+    if (result == static_cast<size_t>(-1)) return false;
     out.resize(out.size() - outLeft);
-    return out;
+    utf8 = out;
+    return true;
 }
 
 bool FakeUnattendedSystem::FindWindow(const std::string& className,

@@ -1,8 +1,10 @@
 #pragma once
 // The unattended installer's services on top of the fake machine: a clock that stands
 // still, a temporary folder, a log that appends to the fake's files (so that its size and
-// bytes are seen through FakeSystem too), windows and mutexes a test puts in place, and
-// the standard output it collects.
+// bytes are seen through FakeSystem too, and the last-error code is left as CreateFileA
+// with OPEN_ALWAYS leaves it), text conversions by iconv (the ANSI code page being the
+// fake machine's), windows and mutexes a test puts in place, and the standard output it
+// collects.
 
 #include <map>
 #include <set>
@@ -38,7 +40,7 @@ public:
     std::string GetCurrentDirectory() override { return system_.currentDirectory; }
     bool GetTempPath(std::string& directory) override;
     bool AppendFile(const std::string& path, const std::string& bytes) override;
-    std::string CodePage936ToUtf8(const std::string& text) override;
+    bool ToUtf8(uint32_t codePage, const std::string& text, std::string& utf8) override;
     bool FindWindow(const std::string& className, const std::string& windowName) override;
     sys::MutexState CreateMutex(const std::string& name) override;
     bool WriteStandardOutput(const std::string& bytes) override;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "setup/DriverInstallation.h"
 #include "setup/ModelName.h"
 #include "tests/unit/HostFixture.h"
@@ -202,6 +204,52 @@ TEST_F(InstallationTest, RecordThatCannotBeWrittenIsNotToldAndTheStepGoesOn) {
         EXPECT_TRUE(window.boxes.empty());
         EXPECT_EQ(window.portDialogRuns, 1);
         EXPECT_EQ(machine.processes.size(), 2u);
+    }
+}
+
+// The record holds the staged name alone, or there is none: a longer old record that
+// could not be deleted is emptied before it is written, and a write that failed takes
+// the record away, so that the next removal scans rather than trusts a wrong name.
+// Columns: why the old "oem12.inf" stays or the write fails; whether a record is left,
+// and what it holds.
+TEST_F(InstallationTest, RecordIsWrittenWholeOrNotAtAll) {
+    struct Case {
+        const char* name;
+        std::function<void(fake::FakeSystem&)> arrange;
+        bool left;
+        const char* record;
+    };
+    const Case cases[] = {
+        {"delete refused: held by a reader that shares writing",
+         [](fake::FakeSystem& m) { m.heldAgainstDeletion.insert(kRecord); }, true, "oem5.inf"},
+        {"delete failed",
+         [](fake::FakeSystem& m) { m.failMethod = "DeleteFile"; }, true, "oem5.inf"},
+        {"hidden old record: deleted first", [](fake::FakeSystem& m) {
+             m.SetFileAttributes(kRecord, 0x2);
+         }, true, "oem5.inf"},
+        {"disk full", [](fake::FakeSystem& m) { m.diskFullFor.insert(kRecord); }, false, ""},
+        // Emptied, and kept by its holder: it names no INF.
+        {"disk full, delete refused",
+         [](fake::FakeSystem& m) {
+             m.heldAgainstDeletion.insert(kRecord);
+             m.diskFullFor.insert(kRecord);
+         },
+         true, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake::FakeSystem machine;
+        fake::FakeUi window;
+        machine.AddFile(".\\i386\\ZORQ80-Series.INF");
+        machine.AddFile(kRecord, "oem12.inf");
+        machine.stagedInfName = "oem5.inf";
+        c.arrange(machine);
+        window.portChoice = 76;
+        int flag = 0;
+        EXPECT_EQ(setup::InstallDriverAndPrinter(machine, window, &flag), 1);
+        EXPECT_EQ(machine.FileExists(kRecord), c.left);
+        EXPECT_EQ(machine.FileBytes(kRecord), c.record);
+        EXPECT_TRUE(window.boxes.empty()) << "the record is never told of";
     }
 }
 

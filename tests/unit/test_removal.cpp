@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -145,6 +146,74 @@ TEST_F(RemovePreviousInstallationTest, DeletesWhatTheSpoolerLists) {
         EXPECT_EQ(system.uninstalled, Lines{"oem5.inf"});
         EXPECT_TRUE(ui.boxes.empty());
     }
+}
+
+// On 64-bit Windows the 64-bit environment's driver of the name is asked for and deleted
+// too, by the driver deletion with printui's architecture switch; the other command
+// lines stay as they are. Columns: host class (g_is64BitOs, g_isWindows7, g_isWindows8),
+// what the spooler lists (queue, driver in "Windows NT x86", in "Windows x64"), whether
+// the 64-bit listing fails, the spooler calls and command lines in order.
+TEST_F(RemovePreviousInstallationTest, SixtyFourBitDriversByHostClass) {
+    struct HostCase {
+        const char* what;
+        int flags[3];
+        bool queue, driver32, driver64, listing64Fails;
+        Lines steps;
+    };
+    const std::string x64 = "EnumPrinterDriversIn Windows x64";
+    const std::string deletePrinter = "CreateProcess " + kDeletePrinterRt450;
+    const std::string deleteDriver = "CreateProcess " + kDeleteDriverRt450;
+    const std::string deleteDriver64 = deleteDriver + " /h \"x64\"";
+    const HostCase cases[] = {
+        {"64-bit Windows 8 class, 64-bit driver", {1, 0, 1}, false, false, true, false,
+         {"EnumPrinters", "EnumPrinterDrivers", x64, deleteDriver64}},
+        {"64-bit Windows 7, queue and both drivers", {1, 1, 0}, true, true, true, false,
+         {"EnumPrinters", deletePrinter, "EnumPrinterDrivers", deleteDriver, x64,
+          deleteDriver64}},
+        {"64-bit XP class, 32-bit driver only", {1, 0, 0}, false, true, false, false,
+         {"EnumPrinters", "EnumPrinterDrivers", deleteDriver, x64}},
+        {"64-bit, the 64-bit listing fails", {1, 0, 0}, false, false, true, true,
+         {"EnumPrinters", "EnumPrinterDrivers", x64}},
+        {"32-bit Windows 7: one environment", {0, 1, 0}, true, true, true, false,
+         {"EnumPrinters", deletePrinter, "EnumPrinterDrivers", deleteDriver}},
+        {"32-bit Windows 8 class: one environment", {0, 0, 1}, false, false, true, false,
+         {"EnumPrinters", "EnumPrinterDrivers"}},
+        {"32-bit XP: nothing", {0, 0, 0}, true, true, true, false, {}},
+    };
+    for (const HostCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetFlags(c.flags[0], c.flags[1], c.flags[2]);
+        system = fake::FakeSystem();
+        if (c.queue) system.printers = {"RT450"};
+        if (c.driver32) system.drivers = {"RT450"};
+        if (c.driver64) system.drivers64 = {"Other", "RT450"};
+        if (c.listing64Fails) {
+            system.failMethod = "EnumPrinterDriversIn";
+        }
+        EXPECT_EQ(Remove(), 1);
+        Lines steps;
+        for (const auto& call : system.calls)
+            if (call.rfind("Enum", 0) == 0 || call.rfind("CreateProcess", 0) == 0)
+                steps.push_back(call);
+        EXPECT_EQ(steps, c.steps);
+        for (const auto& process : system.processes) {
+            EXPECT_EQ(process.applicationName, kRundll32);
+            EXPECT_FALSE(process.waited);
+        }
+        EXPECT_TRUE(ui.boxes.empty());
+    }
+}
+
+TEST_F(RemovePreviousInstallationTest, SixtyFourBitDriverDeletionThatCannotStartEndsTheName) {
+    system.drivers64 = {"RT450"};
+    system.AddFile(kRecordRt450, "oem3.inf");
+    system.processStartFails = [](const std::string& line) {
+        return line.find("/h \"x64\"") != std::string::npos;
+    };
+    EXPECT_EQ(Remove(), 0);
+    EXPECT_EQ(ui.Texts(), Lines{kProcessStartFailed});
+    EXPECT_TRUE(ui.boxes[0].afx);
+    EXPECT_TRUE(system.CallsStartingWith("ReadFile").empty()) << "nothing more for the name";
 }
 
 TEST_F(RemovePreviousInstallationTest, ListedNamesCompareWhole) {
@@ -313,6 +382,52 @@ TEST_F(RemovePreviousInstallationTest, UnreadableCandidateIsPassedOver) {
     EXPECT_EQ(Remove(), 1);
     EXPECT_EQ(system.uninstalled, Lines{"oem4.inf"});
     EXPECT_TRUE(ui.boxes.empty());
+}
+
+// Files that another process holds open are read when it shares reading: the record
+// or the candidate is still looked at; only a holder that shares no reading hides it.
+// Columns: how the record (when there is one) or the candidate oem3.inf is held; what
+// was uninstalled; the boxes shown (an uninstall fails while a holder refuses deletion).
+TEST_F(RemovePreviousInstallationTest, FilesHeldByAnotherProcessByTable) {
+    struct HeldCase {
+        const char* what;
+        bool withRecord;
+        std::function<void(fake::FakeSystem&, const std::string&)> hold;
+        Lines uninstalled;
+        Lines boxes;
+    };
+    const auto sharingReading = [](fake::FakeSystem& m, const std::string& path) {
+        m.inUse.insert(path);
+    };
+    const auto sharingNothing = [](fake::FakeSystem& m, const std::string& path) {
+        m.heldExclusively.insert(path);
+    };
+    const auto sharingAllButDeletion = [](fake::FakeSystem& m, const std::string& path) {
+        m.heldAgainstDeletion.insert(path);
+    };
+    const HeldCase cases[] = {
+        {"record held sharing reading", true, sharingReading, {"oem12.inf"}, {}},
+        {"record held sharing nothing: the scan", true, sharingNothing,
+         {"oem3.inf", "oem12.inf"}, {}},
+        {"candidate held sharing reading", false, sharingReading, {"oem3.inf"},
+         {kRunAsAdministrator}},
+        {"candidate held against deletion", false, sharingAllButDeletion, {"oem3.inf"},
+         {kRunAsAdministrator}},
+        {"candidate held sharing nothing", false, sharingNothing, {}, {}},
+    };
+    for (const HeldCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        system = fake::FakeSystem();
+        ui = fake::FakeUi();
+        system.AddFile(InfPath("oem3.inf"), "RT450");
+        system.AddFile(InfPath("oem12.inf"), "RT450");
+        if (c.withRecord) system.AddFile(kRecordRt450, "oem12.inf");
+        c.hold(system, c.withRecord ? kRecordRt450 : InfPath("oem3.inf"));
+        if (!c.withRecord) system.RemoveFile(InfPath("oem12.inf"));
+        EXPECT_EQ(Remove(), 1);
+        EXPECT_EQ(system.uninstalled, c.uninstalled);
+        EXPECT_EQ(ui.Texts(), c.boxes);
+    }
 }
 
 // --- names

@@ -37,7 +37,7 @@ const Case kCases[] = {
     {{"-UNINSTALL", "/log:u.log"}, true, Action::Uninstall, Port::Usb, "u.log"},
     {{"/?"}, true, Action::Help, Port::Usb, ""},
     {{"-?"}, true, Action::Help, Port::Usb, ""},
-    {{"/?", "/port:lpt1"}, true, Action::Help, Port::Parallel, ""},
+    {{"/?", "/log:h.log"}, true, Action::Help, Port::Usb, "h.log"},
 
     {{"/port"}, false, Action::Install, Port::Usb, "/port"},
     {{"/port:"}, false, Action::Install, Port::Usb, "/port:"},
@@ -57,6 +57,13 @@ const Case kCases[] = {
     {{"/uninstall", "/uninstall"}, false, Action::Install, Port::Usb, "/uninstall"},
     {{"/port:lpt1", "/uninstall"}, false, Action::Install, Port::Usb, "/port:lpt1"},
     {{"/uninstall", "-PORT:usb"}, false, Action::Install, Port::Usb, "-PORT:usb"},
+    // /? stands alone, before or after another action: the exit code would answer 0
+    // for a run that did nothing.
+    {{"/?", "/uninstall"}, false, Action::Install, Port::Usb, "/?"},
+    {{"/uninstall", "-?"}, false, Action::Install, Port::Usb, "-?"},
+    {{"/?", "/port:lpt1"}, false, Action::Install, Port::Usb, "/?"},
+    {{"/PORT:usb", "/?", "/log:h.log"}, false, Action::Install, Port::Usb, "/?"},
+    {{"/?", "/?"}, false, Action::Install, Port::Usb, "/?"},
     // The first wrong argument is named.
     {{"/x", "/y"}, false, Action::Install, Port::Usb, "/x"},
 };

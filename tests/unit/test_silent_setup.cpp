@@ -9,10 +9,13 @@
 #include <functional>
 #include <map>
 #include <new>
+#include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "silent/CommandLine.h"
 #include "silent/DetectionMarker.h"
 #include "silent/ExitCodes.h"
 #include "silent/LoggingSystem.h"
@@ -424,9 +427,14 @@ const OutcomeCase kOutcomes[] = {
          CommandsDoNothing(s, "/dd");
      },
      silent::kExitRemovalLeftSomething, "", false},
+    {"uninstall removes the 64-bit driver", Host::Win10x64, {"/uninstall"},
+     [](auto& s, auto&) { s.drivers64 = {"RT450"}; }, silent::kExitSuccess, "", false},
     {"uninstall leaves the 64-bit driver", Host::Win10x64, {"/uninstall"},
-     [](auto& s, auto&) { s.drivers64 = {"RT450"}; }, silent::kExitRemovalLeftSomething, "",
-     false},
+     [](auto& s, auto&) {
+         s.drivers64 = {"RT450"};
+         CommandsDoNothing(s, "/h \"x64\"");
+     },
+     silent::kExitRemovalLeftSomething, "", false},
     {"uninstall leaves a staged INF", Host::Win7x86, {"/uninstall"},
      [](auto& s, auto&) {
          s.AddFile("c:\\windows\\inf\\RT450.txt", "oem3.inf");
@@ -459,8 +467,10 @@ std::vector<std::string> LoggedMessages(const std::string& logBytes) {
 std::string Shown(fake::FakeUnattendedSystem& unattended, std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    std::string utf8;
+    EXPECT_TRUE(unattended.ToUtf8(sys::kProgramCodePage, text, utf8)) << text;
     std::string shown;
-    for (char c : unattended.CodePage936ToUtf8(text))
+    for (char c : utf8)
         shown += c == '\n' ? std::string("\\n") : std::string(1, c);
     return shown;
 }
@@ -503,10 +513,12 @@ TEST_F(SilentSetup, RefusedRunsChangeNothing) {
     system.printers = {"RT450"};
     system.drivers = {"RT450"};
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"/port:lpt1", "/port:usb"}, {"/uninstall", "/port:usb"}, {"/log"}, {"/x"}}) {
-        SCOPED_TRACE(args[0]);
+             {"/port:lpt1", "/port:usb"}, {"/uninstall", "/port:usb"}, {"/log"}, {"/x"},
+             {"/?", "/uninstall"}, {"/uninstall", "/?"}, {"/port:lpt1", "/?"}}) {
+        SCOPED_TRACE(silent::JoinArguments(args));
         EXPECT_EQ(Run(args), silent::kExitInvalidCommandLine);
     }
+    EXPECT_EQ(unattended.standardOutput, "") << "usage beside an action is refused whole";
     unattended.windows = {"#32770|打印机驱动安装程序"};
     EXPECT_EQ(Run({"/uninstall"}), silent::kExitAnotherInstallRunning);
     unattended.windows.clear();
@@ -569,6 +581,48 @@ TEST_F(SilentSetup, UninstallOnWindowsXpRemovesQueueDriverInfAndRecord) {
                                         "/dl /n \"") + name + "\""),
                   started.end())
             << name;
+}
+
+// /uninstall answers for every name it removes for, not only for the model's own, the
+// last. Columns: the staged INF files (name and text), those whose uninstall fails, the
+// exit code, and how many failures the log tells.
+struct UninstallSumCase {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> infs;
+    std::set<std::string> failing;
+    int exitCode;
+    std::size_t failuresLogged;
+};
+
+TEST_F(SilentSetup, UninstallAnswersForTheFailuresOfEveryName) {
+    const UninstallSumCase cases[] = {
+        {"the first name's INF", {{"oem4.inf", "VX410P/420"}}, {"oem4.inf"},
+         silent::kExitRemovalNeedsAdministrator, 1},
+        {"a middle name's INF, the model's removed",
+         {{"oem4.inf", "PL 260K"}, {"oem9.inf", "RT450"}}, {"oem4.inf"},
+         silent::kExitRemovalNeedsAdministrator, 1},
+        {"two names' INFs", {{"oem4.inf", "VX400"}, {"oem5.inf", "RT490"}},
+         {"oem4.inf", "oem5.inf"}, silent::kExitRemovalNeedsAdministrator, 2},
+        {"every uninstall succeeds", {{"oem4.inf", "VX400"}, {"oem9.inf", "RT450"}}, {},
+         silent::kExitSuccess, 0},
+    };
+    for (const UninstallSumCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake::FakeSystem machine;
+        fake::MakeHost(machine, Host::Win7x86);
+        fake::UsePrinterSetupDouble(machine);
+        machine.AddDirectory("C:\\WINDOWS\\TEMP");
+        for (const auto& [inf, text] : c.infs) machine.AddFile("c:\\windows\\inf\\" + inf, text);
+        machine.uninstallFails = c.failing;
+        fake::FakeUnattendedSystem services(machine);
+        EXPECT_EQ(silent::RunSilentSetup(machine, services, {"/uninstall"}), c.exitCode);
+        const std::string log = machine.FileBytes(kLog);
+        std::size_t told = 0;
+        for (std::size_t at = log.find("uninstalling the staged INF file"); at != std::string::npos;
+             at = log.find("uninstalling the staged INF file", at + 1))
+            ++told;
+        EXPECT_EQ(told, c.failuresLogged);
+    }
 }
 
 // Each fault that the window program's tests inject, into the unattended run of the same
