@@ -12,6 +12,7 @@ namespace setup {
 
 namespace {
 const char* const kInstalledText = "打印机安装成功!";
+const char* const kAnotherRunText = "另一个安装程序正在运行，请等它结束后再安装！";
 }  // namespace
 
 int InstallSequence::VerifyPackageFiles() { return package::VerifyPackageFiles(system_, ui_); }
@@ -71,9 +72,25 @@ void InstallSequence::TellOutcome(int installed, int userNotified) {
     ui_.PostQuit();
 }
 
+bool InstallSequence::TakeRunLock() {
+    const sys::RunLockState lock = system_.TakeRunLock();
+    if (lock == sys::RunLockState::HeldByAnotherRun || lock == sys::RunLockState::Denied) {
+        ui_.MessageBox(kAnotherRunText, kInfoCaption, sys::kMbIconInformation);
+        return false;
+    }
+    // A lock that cannot be had at all (no raised rights) leaves the run as it always
+    // was: it goes on.
+    return true;
+}
+
 void InstallSequence::OnInstall() {
     if (started_) return;
     started_ = true;
+    // While another run is under way nothing starts; a later click tries again.
+    if (!TakeRunLock()) {
+        started_ = false;
+        return;
+    }
 
     // Whatever a step throws (memory that cannot be had, above all) ends the run as a
     // failure does, with a word to the user, rather than the program without one.

@@ -21,7 +21,9 @@ public:
 
     // Runs once per sequence object: a call while a run is under way (a click that a
     // message box's or the port dialog's loop dispatches) or after it (a click queued
-    // before the run's closing quit) does nothing. Whatever escapes a step is told in a
+    // before the run's closing quit) does nothing. The run holds the run lock that
+    // SilentSetup.exe shares, from the click on; when another run holds it, a box says
+    // so, nothing starts and a later click may try again. Whatever escapes a step is told in a
     // box and ends the run as a failure does (quit posted).
     void OnInstall();
 
@@ -47,6 +49,7 @@ public:
     std::string m_stagingDir;
 
 private:
+    bool TakeRunLock();
     void Run();
 
     sys::System& system_;

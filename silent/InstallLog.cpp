@@ -1,6 +1,7 @@
 #include "silent/InstallLog.h"
 
 #include <cstdio>
+#include <string>
 
 namespace silent {
 
@@ -45,8 +46,9 @@ void InstallLog::Write(const std::vector<LogPiece>& pieces) {
     }
     std::string step = step_;
     if (step.size() < kStepWidth) step.resize(kStepWidth, ' ');
-    std::string bytes =
-        TimeStamp(unattended_.GetLocalTime()) + "  " + step + "  " + OneLine(text) + "\r\n";
+    std::string bytes = TimeStamp(unattended_.GetLocalTime()) + "  [" +
+                        std::to_string(unattended_.GetCurrentProcessId()) + "]  " + step +
+                        "  " + OneLine(text) + "\r\n";
     // A new or empty file starts with the mark; an earlier run's log is appended to.
     sys::FileStamp stamp;
     if (!system_.GetFileStamp(path_, stamp) || stamp.size == 0) bytes = kByteOrderMark + bytes;

@@ -1,6 +1,6 @@
 #pragma once
-// The log of an unattended run: one line per event, with the local time and the step it
-// belongs to, for a person who reads it afterwards. The file is UTF-8 with a byte-order
+// The log of an unattended run: one line per event, with the local time, the process id
+// (two runs' lines in one file stay apart) and the step it belongs to, for a person who reads it afterwards. The file is UTF-8 with a byte-order
 // mark, which every Windows editor opens without garbling the Chinese texts, and has
 // CR LF line ends. Lines are appended as they happen, so a run that hangs or is killed
 // leaves what it did. A log that cannot be written is passed over: it never stops a run.

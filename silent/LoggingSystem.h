@@ -87,6 +87,8 @@ public:
                                            const std::string& fullInfPath,
                                            uint32_t installFlags) override;
     bool DiInstallDriver(const std::string& fullInfPath) override;
+    // Taken before the log is opened, so nothing to log here.
+    sys::RunLockState TakeRunLock() override { return inner_.TakeRunLock(); }
 
 private:
     // Logs "<what> failed: error <code> (0x<code>): <system text>" for the thread's

@@ -15,6 +15,7 @@
 #include "silent/DetectionMarker.h"
 #include "silent/ExitCodes.h"
 #include "silent/InstallLog.h"
+#include "silent/LogLocation.h"
 #include "silent/LoggingSystem.h"
 #include "silent/OutcomeCheck.h"
 #include "silent/SilentUi.h"
@@ -30,7 +31,7 @@ const char* const kUsageLines[] = {
     "  SilentSetup.exe /uninstall [/log:<file>]",
     "  SilentSetup.exe /?",
     "",
-    "Start it with the shipping folder as the current directory.",
+    "It works in its own folder, wherever it is started from.",
     "  /port:usb    install for a printer on USB (the default)",
     "  /port:lpt1   install the printer on the parallel port LPT1:",
     "  /uninstall   remove the printer queues, drivers and staged INF files of this and",
@@ -200,10 +201,19 @@ int Run::Uninstall() {
     return kExitSuccess;
 }
 
-std::string DefaultLogPath(sys::UnattendedSystem& unattended) {
-    std::string directory;
-    if (!unattended.GetTempPath(directory)) return {};
-    return directory + kDefaultLogName;
+// The folder of the program's own file, without its closing backslash; empty when the
+// system does not tell it.
+std::string ProgramFolder(sys::UnattendedSystem& unattended) {
+    const std::string program = unattended.GetModuleFileName();
+    const std::size_t backslash = program.find_last_of('\\');
+    if (backslash == std::string::npos) return {};
+    // A folder at a drive's root keeps its backslash: "C:" alone names a drive's
+    // current directory.
+    return program.substr(0, backslash == 2 ? 3 : backslash);
+}
+
+std::string ErrorText(sys::System& system, uint32_t error) {
+    return "error " + std::to_string(error) + ": " + system.FormatMessage(error);
 }
 
 int Finish(InstallLog& log, int code) {
@@ -228,12 +238,45 @@ std::string UsageText() {
 int RunSilentSetup(sys::System& system, sys::UnattendedSystem& unattended,
                    const std::vector<std::string>& args) {
     const ParsedCommandLine parsed = ParseCommandLine(args);
+    // A log named relative to where the run was started stays there.
+    const std::string startDirectory = unattended.GetCurrentDirectory();
+    std::string logPath = parsed.options.logPath;
+    if (!logPath.empty()) {
+        const std::string fullLogPath = system.GetFullPathName(logPath);
+        if (!fullLogPath.empty()) logPath = fullLogPath;
+    }
+    // The package's folders are named relative to the program's own folder.
+    const std::string programFolder = ProgramFolder(unattended);
+    const bool inProgramFolder =
+        !programFolder.empty() && unattended.SetCurrentDirectory(programFolder);
+    const uint32_t directoryError = inProgramFolder ? 0 : system.GetLastError();
+
+    const sys::RunLockState lock = system.TakeRunLock();
+    const uint32_t lockError = system.GetLastError();
+    const bool anotherRun = lock == sys::RunLockState::HeldByAnotherRun ||
+                            lock == sys::RunLockState::Denied;
+
     InstallLog log(system, unattended);
-    log.Open(parsed.options.logPath.empty() ? DefaultLogPath(unattended)
-                                            : parsed.options.logPath);
+    LogLocation location{logPath, ""};
+    // Opened only under the lock: the log at the usual name belongs to the run that
+    // holds it.
+    if (!anotherRun) {
+        if (logPath.empty()) location = DefaultLogLocation(unattended);
+        log.Open(location.path);
+    }
     log.SetStep("start");
     log.Write("SilentSetup.exe " + JoinArguments(args));
-    log.Write("current directory " + unattended.GetCurrentDirectory());
+    if (!location.note.empty()) log.Write(location.note);
+    log.Write("started in " + startDirectory);
+    if (inProgramFolder) {
+        log.Write("current directory " + programFolder);
+    } else {
+        log.Write("the current directory could not be set to the program folder \"" +
+                  programFolder + "\": " + ErrorText(system, directoryError));
+    }
+    if (lock == sys::RunLockState::Failed)
+        log.Write("the run lock could not be had (" + ErrorText(system, lockError) +
+                  "); the run goes on without it");
 
     if (!parsed.valid) {
         log.Write("invalid argument \"" + parsed.badArgument + "\": " + parsed.reason);
@@ -246,16 +289,8 @@ int RunSilentSetup(sys::System& system, sys::UnattendedSystem& unattended,
         return Finish(log, kExitSuccess);
     }
 
-    // A second run, or the window program's open window, changes nothing.
-    const sys::MutexState mutex = unattended.CreateMutex(kRunMutexName);
-    if (mutex == sys::MutexState::AlreadyExists || mutex == sys::MutexState::Denied) {
-        log.Write("another SilentSetup.exe is running");
-        return Finish(log, kExitAnotherInstallRunning);
-    }
-    if (unattended.FindWindow(kDialogClass, kWindowProgramCaption)) {
-        log.Write(std::string("the window of setup.exe is open: \"") + kWindowProgramCaption + "\"");
-        return Finish(log, kExitAnotherInstallRunning);
-    }
+    // Another run of this program or of setup.exe, in any session: nothing changes.
+    if (anotherRun) return kExitAnotherInstallRunning;
 
     // The window program does this as its main window opens; the record file's name
     // is built from it.

@@ -12,16 +12,10 @@
 
 namespace silent {
 
-// The log when /log names none: the model's name in the temporary folder.
-inline constexpr const char* kDefaultLogName = "RT450.log";
-// Held by a run for its whole length, across sessions.
-inline constexpr const char* kRunMutexName = "Global\\RT450-SilentSetup";
-// The window program's main window, found by its dialog class and caption.
-inline constexpr const char* kDialogClass = "#32770";
-inline constexpr const char* kWindowProgramCaption = "打印机驱动安装程序";
-
 // The arguments as the C runtime split them, without the program's name; returns the
-// exit code.
+// exit code. The run works in the program's own folder, whatever the current directory
+// was, and holds the run lock that setup.exe shares; a run that finds the lock held
+// changes nothing and writes no log (the log is the other run's).
 int RunSilentSetup(sys::System& system, sys::UnattendedSystem& unattended,
                    const std::vector<std::string>& args);
 

@@ -12,6 +12,9 @@
 #include "sys/WindowsApi.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // No system box (a crash, a drive without a disk) may wait for a click that nobody
+    // in a service session can give: the failure comes back to the program instead.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     sys::RestrictDllSearch();
     // The C runtime has split the ANSI command line by the system's quoting rules, so
     // /log:"C:\a folder\x.log" arrives as one argument without its quotes.

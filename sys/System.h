@@ -89,6 +89,16 @@ struct PrinterQueue {
     std::string driverName;   // pDriverName
 };
 
+// What taking the run lock gave (TakeRunLock).
+enum class RunLockState {
+    Taken,             // this process holds it now, until it ends
+    HeldByAnotherRun,  // another process holds it: a run of setup.exe or SilentSetup.exe
+    Denied,            // it exists and this account may not open it: another account's
+                       // run, or on Windows XP a name that a stranger made first
+    Failed,            // it cannot be had at all (on Windows Vista and later: not an
+                       // administrator with raised rights); GetLastError tells why
+};
+
 class System {
 public:
     virtual ~System() = default;
@@ -169,9 +179,12 @@ public:
     virtual bool EnumPrinterQueues(std::vector<PrinterQueue>& queues) = 0;
 
     // --- processes
-    // GetStartupInfoA + CreateProcessA(applicationName or NULL when empty, writable copy
-    // of commandLine, no inheritance, NORMAL_PRIORITY_CLASS); both handles closed at
-    // once. False when the process did not start.
+    // CreateProcessA(applicationName or NULL when empty, writable copy of commandLine,
+    // no inheritance, NORMAL_PRIORITY_CLASS); both handles closed at once. False when the
+    // process did not start. The child gets a clean start-up record: of the parent's
+    // (GetStartupInfoA) only the show-window fields, never its standard handles or the
+    // C runtime's handle table, which a deployment agent's redirection would pass on as
+    // handle values that the child never inherited.
     virtual bool CreateProcess(const std::string& applicationName,
                                const std::string& commandLine) = 0;
     // The same start, then WaitForSingleObject(INFINITE) and GetExitCodeProcess.
@@ -196,6 +209,11 @@ public:
                                                    uint32_t installFlags) = 0;
     // DiInstallDriverA(NULL, infPath, 0, NULL): stage the package in the driver store.
     virtual bool DiInstallDriver(const std::string& fullInfPath) = 0;
+
+    // --- the run lock
+    // Takes the one lock of an install run, shared by setup.exe and SilentSetup.exe and
+    // seen from every session and desktop; once Taken it is held until the process ends.
+    virtual RunLockState TakeRunLock() = 0;
 };
 
 }  // namespace sys

@@ -1,7 +1,7 @@
 #pragma once
 // What the unattended installer asks of Windows beyond the install logic's seam: the
-// time for its log lines, where its log goes and how it is written, and whether another
-// installation runs. Portable like System, with a Win32 implementation beside it and a
+// time for its log lines, where its log goes and how it is written, its own folder and
+// process id. Portable like System, with a Win32 implementation beside it and a
 // fake in the unit tests.
 
 #include <cstdint>
@@ -24,11 +24,15 @@ struct LocalTime {
 // its ANSI code page (kCpAcp).
 inline constexpr uint32_t kProgramCodePage = 936;
 
-enum class MutexState {
-    Created,        // this process holds the mutex now, until it ends
-    AlreadyExists,  // another process holds it (ERROR_ALREADY_EXISTS)
-    Denied,         // it exists but belongs to another user (ERROR_ACCESS_DENIED)
-    Failed,         // any other failure
+// What is at a log file's path, seen without following a link.
+enum class LogFileState {
+    Missing,          // nothing: the first append makes the file
+    OwnFile,          // a regular file with one name, owned by this user or Administrators
+    Link,             // a reparse point: a symbolic link, a junction, a mount point
+    MoreThanOneName,  // a file with further hard links
+    OtherOwner,       // a file that another account owns
+    NotAFile,         // a directory or a device
+    Unusable,         // there, but it cannot be looked at (access denied, ...)
 };
 
 class UnattendedSystem {
@@ -40,17 +44,22 @@ public:
     virtual std::string GetCurrentDirectory() = 0;
     // GetTempPathA: the directory with its closing backslash; false on failure.
     virtual bool GetTempPath(std::string& directory) = 0;
-    // CreateFileA(FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS) and
-    // WriteFile of the bytes at the file's end. False when the bytes were not written
-    // whole.
+    // CreateFileA(FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS,
+    // FILE_FLAG_OPEN_REPARSE_POINT) and WriteFile of the bytes at the file's end: a link
+    // is never followed. False when the bytes were not written whole.
     virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
     // MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS) then WideCharToMultiByte(
     // CP_UTF8). False, with utf8 empty, when the text is not valid in that code page.
     virtual bool ToUtf8(uint32_t codePage, const std::string& text, std::string& utf8) = 0;
-    // FindWindowA(className, windowName): whether such a top-level window exists.
-    virtual bool FindWindow(const std::string& className, const std::string& windowName) = 0;
-    // CreateMutexA(NULL, FALSE, name); a created mutex is held until the process ends.
-    virtual MutexState CreateMutex(const std::string& name) = 0;
+    // CreateFileA(READ_CONTROL | FILE_READ_ATTRIBUTES, OPEN_EXISTING,
+    // FILE_FLAG_OPEN_REPARSE_POINT), GetFileInformationByHandle and the owner from
+    // GetSecurityInfo: what is at the path, without following a link.
+    virtual LogFileState InspectLogFile(const std::string& path) = 0;
+    virtual uint32_t GetCurrentProcessId() = 0;
+    // GetModuleFileNameA(NULL): the program's own full path; empty on failure.
+    virtual std::string GetModuleFileName() = 0;
+    // SetCurrentDirectoryA.
+    virtual bool SetCurrentDirectory(const std::string& directory) = 0;
     // The bytes to the process's standard output: the handle it was given, or else the
     // console of the process that started it (AttachConsole(ATTACH_PARENT_PROCESS)).
     // False when there is neither.

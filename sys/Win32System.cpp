@@ -120,9 +120,17 @@ struct StartedProcess {
 
 StartedProcess StartProcess(const std::string& applicationName,
                             const std::string& commandLine) {
+    STARTUPINFOA own{};
+    own.cb = sizeof(own);
+    ::GetStartupInfoA(&own);
+    // Only how the parent was asked to show its window passes on: the parent's standard
+    // handles and lpReserved2 were never inherited by the child (no inheritance).
     STARTUPINFOA startupInfo{};
     startupInfo.cb = sizeof(startupInfo);
-    ::GetStartupInfoA(&startupInfo);
+    if ((own.dwFlags & STARTF_USESHOWWINDOW) != 0) {
+        startupInfo.dwFlags = STARTF_USESHOWWINDOW;
+        startupInfo.wShowWindow = own.wShowWindow;
+    }
 
     // CreateProcessA may write into the command line, so it gets a copy of its own.
     std::vector<char> writableCommandLine(commandLine.begin(), commandLine.end());
@@ -576,5 +584,9 @@ bool Win32System::DiInstallDriver(const std::string& fullInfPath) {
     return diInstallDriver != nullptr &&
            diInstallDriver(nullptr, fullInfPath.c_str(), 0, nullptr) != FALSE;
 }
+
+// --- the run lock
+
+RunLockState Win32System::TakeRunLock() { return runLock_.Take(); }
 
 }  // namespace sys

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sys/System.h"
+#include "sys/Win32RunLock.h"
 
 namespace sys {
 
@@ -68,6 +69,11 @@ public:
     // DiInstallDriverA exists from Windows Vista on and is looked up at run time; where
     // it is missing the call fails with ERROR_PROC_NOT_FOUND.
     bool DiInstallDriver(const std::string& fullInfPath) override;
+
+    RunLockState TakeRunLock() override;
+
+private:
+    Win32RunLock runLock_;
 };
 
 }  // namespace sys

@@ -1,6 +1,7 @@
 #include "sys/Win32UnattendedSystem.h"
 
 #include "sys/ScopedWin32.h"
+#include "sys/SecurityIdentity.h"
 #include "sys/SystemLibrary.h"
 #include "sys/WindowsApi.h"
 
@@ -20,6 +21,8 @@ uint32_t MissingEntryPoint() {
     const DWORD error = ::GetLastError();
     return error != ERROR_SUCCESS ? error : static_cast<DWORD>(ERROR_PROC_NOT_FOUND);
 }
+// The longest path that the system's wide calls take; no ANSI name is longer.
+constexpr size_t kLongestPath = 32768;
 
 bool WriteWhole(HANDLE handle, const std::string& bytes) {
     DWORD written = 0;
@@ -28,10 +31,6 @@ bool WriteWhole(HANDLE handle, const std::string& bytes) {
            written == bytes.size();
 }
 }  // namespace
-
-Win32UnattendedSystem::~Win32UnattendedSystem() {
-    if (mutex_ != nullptr) ::CloseHandle(mutex_);
-}
 
 LocalTime Win32UnattendedSystem::GetLocalTime() {
     SYSTEMTIME now{};
@@ -66,7 +65,9 @@ bool Win32UnattendedSystem::AppendFile(const std::string& path, const std::strin
     // the log at any time.
     const ScopedHandle file(::CreateFileA(path.c_str(), FILE_APPEND_DATA,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                          OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                          nullptr));
     if (!file.IsValid()) return false;
     return WriteWhole(file.Get(), bytes);
 }
@@ -94,22 +95,50 @@ bool Win32UnattendedSystem::ToUtf8(uint32_t codePage, const std::string& text,
     return true;
 }
 
-bool Win32UnattendedSystem::FindWindow(const std::string& className,
-                                       const std::string& windowName) {
-    return ::FindWindowA(className.c_str(), windowName.c_str()) != nullptr;
+LogFileState Win32UnattendedSystem::InspectLogFile(const std::string& path) {
+    // Backup semantics so that a directory opens too and is told apart.
+    const ScopedHandle file(::CreateFileA(
+        path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.IsValid()) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? LogFileState::Missing
+                   : LogFileState::Unusable;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(file.Get(), &information)) return LogFileState::Unusable;
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return LogFileState::Link;
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        ::GetFileType(file.Get()) != FILE_TYPE_DISK)
+        return LogFileState::NotAFile;
+    if (information.nNumberOfLinks != 1) return LogFileState::MoreThanOneName;
+    return OwnedByThisUserOrAdministrators(file.Get()) ? LogFileState::OwnFile
+                                                       : LogFileState::OtherOwner;
 }
 
-MutexState Win32UnattendedSystem::CreateMutex(const std::string& name) {
-    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, name.c_str());
-    const DWORD error = ::GetLastError();
-    if (mutex == nullptr) return error == ERROR_ACCESS_DENIED ? MutexState::Denied : MutexState::Failed;
-    if (error == ERROR_ALREADY_EXISTS) {
-        ::CloseHandle(mutex);
-        return MutexState::AlreadyExists;
+uint32_t Win32UnattendedSystem::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+
+std::string Win32UnattendedSystem::GetModuleFileName() {
+    // The call cuts the name to the buffer and answers its size when it did not fit.
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameA(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        if (buffer.size() >= kLongestPath) return {};
+        buffer.resize(buffer.size() * 2);
     }
-    if (mutex_ != nullptr) ::CloseHandle(mutex_);
-    mutex_ = mutex;
-    return MutexState::Created;
+}
+
+bool Win32UnattendedSystem::SetCurrentDirectory(const std::string& directory) {
+    return ::SetCurrentDirectoryA(directory.c_str()) != FALSE;
 }
 
 bool Win32UnattendedSystem::WriteStandardOutput(const std::string& bytes) {

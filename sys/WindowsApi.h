@@ -14,17 +14,16 @@
 
 #undef CopyFile
 #undef CreateDirectory
-#undef CreateMutex
 #undef CreateProcess
 #undef DeleteFile
 #undef DiInstallDriver
 #undef EnumPrinterDrivers
 #undef EnumPrinters
-#undef FindWindow
 #undef FormatMessage
 #undef GetCurrentDirectory
 #undef GetFileAttributes
 #undef GetFullPathName
+#undef GetModuleFileName
 #undef GetPrinterDriverDirectory
 #undef GetSystemDirectory
 #undef GetTempPath
@@ -33,6 +32,7 @@
 #undef PathFileExists
 #undef RegDeleteKey
 #undef RegSetValueEx
+#undef SetCurrentDirectory
 #undef SetFileAttributes
 #undef SetupCopyOEMInf
 #undef SetupUninstallOEMInf

@@ -168,4 +168,8 @@ bool TimedSystem::DiInstallDriver(const std::string& fullInfPath) {
     return Timed("DiInstallDriver", [&] { return inner_.DiInstallDriver(fullInfPath); });
 }
 
+sys::RunLockState TimedSystem::TakeRunLock() {
+    return Timed("TakeRunLock", [&] { return inner_.TakeRunLock(); });
+}
+
 }  // namespace bench

@@ -77,6 +77,7 @@ public:
                                            const std::string& fullInfPath,
                                            uint32_t installFlags) override;
     bool DiInstallDriver(const std::string& fullInfPath) override;
+    sys::RunLockState TakeRunLock() override;
 
 private:
     template <typename Call>

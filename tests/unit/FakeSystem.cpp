@@ -550,4 +550,22 @@ bool FakeSystem::DiInstallDriver(const std::string& fullInfPath) {
     return true;
 }
 
+sys::RunLockState FakeSystem::TakeRunLock() {
+    calls.push_back("TakeRunLock");
+    if (runLockError != 0) {
+        lastError = runLockError;
+        return sys::RunLockState::Failed;
+    }
+    if (runLockHolder == RunLockHolder::AnotherAccount) {
+        lastError = 5;  // ERROR_ACCESS_DENIED
+        return sys::RunLockState::Denied;
+    }
+    if (runLockHolder == RunLockHolder::AnotherRun) {
+        lastError = 183;  // ERROR_ALREADY_EXISTS
+        return sys::RunLockState::HeldByAnotherRun;
+    }
+    runLockTaken = true;
+    return sys::RunLockState::Taken;
+}
+
 }  // namespace fake

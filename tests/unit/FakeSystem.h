@@ -75,6 +75,15 @@ public:
     bool hasDiInstallDriver = true;          // newdev.dll exports DiInstallDriverA
     bool diInstallDriverFails = false;
 
+    // The run lock, as the real one answers: another run's holds it (183
+    // ERROR_ALREADY_EXISTS), another account's run or a stranger made it (5
+    // ERROR_ACCESS_DENIED), or it cannot be had with runLockError. Once taken it is this
+    // machine's program's until the test ends, and taking it again answers Taken.
+    enum class RunLockHolder { Nobody, AnotherRun, AnotherAccount };
+    RunLockHolder runLockHolder = RunLockHolder::Nobody;
+    uint32_t runLockError = 0;  // nonzero: TakeRunLock fails with it
+    bool runLockTaken = false;
+
     // Files and directories (paths as the program passes them).
     void AddFile(const std::string& path, const std::string& bytes = "data",
                  uint32_t attributes = sys::kFileAttributeNormal);
@@ -173,6 +182,7 @@ public:
                                            const std::string& fullInfPath,
                                            uint32_t installFlags) override;
     bool DiInstallDriver(const std::string& fullInfPath) override;
+    sys::RunLockState TakeRunLock() override;
 
     // The key under which a path is stored: absolute, lower case, single backslashes.
     std::string Key(const std::string& path) const;

@@ -52,17 +52,25 @@ bool FakeUnattendedSystem::ToUtf8(uint32_t codePage, const std::string& text,
     return true;
 }
 
-bool FakeUnattendedSystem::FindWindow(const std::string& className,
-                                      const std::string& windowName) {
-    return windows.count(className + "|" + windowName) != 0;
+sys::LogFileState FakeUnattendedSystem::InspectLogFile(const std::string& path) {
+    const auto plant = planted.find(path);
+    if (plant != planted.end()) return plant->second;
+    return system_.FileExists(path) ? sys::LogFileState::OwnFile : sys::LogFileState::Missing;
 }
 
-sys::MutexState FakeUnattendedSystem::CreateMutex(const std::string& name) {
-    if (deniedMutexes.count(name)) return sys::MutexState::Denied;
-    if (heldMutexes.count(name) || createdMutexes.count(name))
-        return sys::MutexState::AlreadyExists;
-    createdMutexes.insert(name);
-    return sys::MutexState::Created;
+std::string FakeUnattendedSystem::GetModuleFileName() {
+    if (moduleFileName.empty()) system_.lastError = 122;  // ERROR_INSUFFICIENT_BUFFER
+    return moduleFileName;
+}
+
+bool FakeUnattendedSystem::SetCurrentDirectory(const std::string& directory) {
+    if (missingDirectories.count(directory) != 0) {
+        system_.lastError = 3;  // ERROR_PATH_NOT_FOUND
+        return false;
+    }
+    system_.calls.push_back("SetCurrentDirectory " + directory);
+    system_.currentDirectory = directory;
+    return true;
 }
 
 bool FakeUnattendedSystem::WriteStandardOutput(const std::string& bytes) {

@@ -63,9 +63,12 @@ protected:
         return silent::RunSilentSetup(system, unattended, args);
     }
 
-    // The log's lines without the time and the byte-order mark, each "<step> <text>"
-    // with the step's padding, in UTF-8.
+    // The log's lines without the time, the process id and the byte-order mark, each
+    // "<step> <text>" with the step's padding, in UTF-8. Every line must carry the time
+    // and the process id.
     std::vector<std::string> LogLines(const std::string& path = kLog) {
+        const std::string prefix =
+            "2026-12-10 14:50:01.023  [" + std::to_string(unattended.processId) + "]  ";
         std::string bytes = system.FileBytes(path);
         EXPECT_EQ(bytes.compare(0, kBom.size(), kBom), 0) << "no byte-order mark";
         bytes = bytes.substr(kBom.size());
@@ -76,8 +79,8 @@ protected:
             EXPECT_NE(end, std::string::npos) << "a line without CR LF";
             if (end == std::string::npos) break;
             const std::string line = bytes.substr(at, end - at);
-            EXPECT_EQ(line.compare(0, 25, "2026-12-10 14:50:01.023  "), 0) << line;
-            lines.push_back(line.substr(25));
+            EXPECT_EQ(line.compare(0, prefix.size(), prefix), 0) << line;
+            lines.push_back(line.substr(prefix.size()));
             at = end + 2;
         }
         return lines;
@@ -104,6 +107,7 @@ TEST_F(SilentSetup, LogOfAParallelInstallOnWindowsXp) {
 
     std::vector<std::string> expected = {
         u8"start    SilentSetup.exe /port:lpt1",
+        u8"start    started in C:\\pkg",
         u8"start    current directory C:\\pkg",
         u8"marker   removing the detection marker",
         u8"marker   no detection marker HKLM\\SOFTWARE\\RT450 Printer Installer is left",
@@ -164,6 +168,7 @@ TEST_F(SilentSetup, LogOfADamagedPackageStopsAtTheCheck) {
     EXPECT_EQ(LogLines("C:\\logs\\rt450.log"),
               (std::vector<std::string>{
                   u8"start    SilentSetup.exe /port:lpt1 /log:C:\\logs\\rt450.log",
+                  u8"start    started in C:\\pkg",
                   u8"start    current directory C:\\pkg",
                   u8"marker   removing the detection marker",
                   u8"marker   no detection marker HKLM\\SOFTWARE\\RT450 Printer Installer is "
@@ -375,13 +380,12 @@ const OutcomeCase kOutcomes[] = {
      silent::kExitUnexpectedError, "打印机安装成功!", false},
     // Refused runs leave the marker as it was.
     {"another run", Host::Win7x86, {"/port:lpt1"},
-     [](auto&, auto& u) { u.heldMutexes = {silent::kRunMutexName}; },
+     [](auto& s, auto&) { s.runLockHolder = fake::FakeSystem::RunLockHolder::AnotherRun; },
      silent::kExitAnotherInstallRunning, "", true},
-    {"another user's run", Host::Win7x86, {"/uninstall"},
-     [](auto&, auto& u) { u.deniedMutexes = {silent::kRunMutexName}; },
-     silent::kExitAnotherInstallRunning, "", true},
-    {"setup.exe open", Host::Win7x86, {"/port:lpt1"},
-     [](auto&, auto& u) { u.windows = {"#32770|打印机驱动安装程序"}; },
+    {"another account's run", Host::Win7x86, {"/uninstall"},
+     [](auto& s, auto&) {
+         s.runLockHolder = fake::FakeSystem::RunLockHolder::AnotherAccount;
+     },
      silent::kExitAnotherInstallRunning, "", true},
     {"unknown argument", Host::Win7x86, {"/port:lpt1", "/silent"}, [](auto&, auto&) {},
      silent::kExitInvalidCommandLine, "", true},
@@ -505,8 +509,8 @@ TEST_F(SilentSetup, ExitCodeMarkerAndLastMessageOfEachOutcome) {
     fake::SetFlags(0, 0, 0);
 }
 
-// The arguments are checked before anything else: a wrong one, a second run or the open
-// window program change nothing on the machine but the log.
+// The arguments are checked before anything else: a wrong one, or a run that finds the
+// lock held by another run of either program, change nothing on the machine but the log.
 TEST_F(SilentSetup, RefusedRunsChangeNothing) {
     fake::MakeHost(system, Host::Win10x64);
     fake::AddWholePackage(system);
@@ -519,10 +523,9 @@ TEST_F(SilentSetup, RefusedRunsChangeNothing) {
         EXPECT_EQ(Run(args), silent::kExitInvalidCommandLine);
     }
     EXPECT_EQ(unattended.standardOutput, "") << "usage beside an action is refused whole";
-    unattended.windows = {"#32770|打印机驱动安装程序"};
+    system.runLockHolder = fake::FakeSystem::RunLockHolder::AnotherRun;
     EXPECT_EQ(Run({"/uninstall"}), silent::kExitAnotherInstallRunning);
-    unattended.windows.clear();
-    unattended.heldMutexes = {silent::kRunMutexName};
+    system.runLockHolder = fake::FakeSystem::RunLockHolder::AnotherAccount;
     EXPECT_EQ(Run({"/port:lpt1"}), silent::kExitAnotherInstallRunning);
     EXPECT_EQ(Changes(), std::vector<std::string>{});
     EXPECT_EQ(system.CallsStartingWith("EnumPrinters"), std::vector<std::string>{});
@@ -559,7 +562,7 @@ TEST_F(SilentSetup, TheLogIsAppendedToWithOneByteOrderMark) {
     const std::string bytes = system.FileBytes(kLog);
     EXPECT_EQ(bytes.find(kBom), 0u);
     EXPECT_EQ(bytes.find(kBom, 1), std::string::npos);
-    EXPECT_EQ(LogLines().size(), 8u);
+    EXPECT_EQ(LogLines().size(), 10u);
 }
 
 // /uninstall removes for every name on every host class, the older 32-bit one included,
