@@ -212,8 +212,12 @@ std::string ProgramFolder(sys::UnattendedSystem& unattended) {
     return program.substr(0, backslash == 2 ? 3 : backslash);
 }
 
+// "error <code>: <the system's text>", on one line.
 std::string ErrorText(sys::System& system, uint32_t error) {
-    return "error " + std::to_string(error) + ": " + system.FormatMessage(error);
+    std::string text = system.FormatMessage(error);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return "error " + std::to_string(error) + ": " + text;
 }
 
 int Finish(InstallLog& log, int code) {

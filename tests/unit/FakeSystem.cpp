@@ -392,7 +392,9 @@ std::string FakeSystem::GetFullPathName(const std::string& path) {
     calls.push_back("GetFullPathName " + path);
     if (Injected("GetFullPathName")) return "";
     if (path.rfind(".\\", 0) == 0) return currentDirectory + path.substr(1);
-    return path;
+    // A bare relative name means the current directory, as on Windows.
+    const bool absolute = (path.size() >= 2 && path[1] == ':') || path.rfind("\\", 0) == 0;
+    return absolute ? path : currentDirectory + "\\" + path;
 }
 
 bool FakeSystem::GetWindowsDirectory(std::string& directory) {

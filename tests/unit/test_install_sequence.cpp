@@ -101,6 +101,52 @@ TEST_F(SequenceTest, StepsRunInOrder) {
     EXPECT_LT(stage, install);
 }
 
+// The run lock is taken at the click, before the run asks or changes anything.
+TEST_F(SequenceTest, TheClickTakesTheRunLockFirst) {
+    Run(Host::Win7x86);
+    ASSERT_FALSE(system.calls.empty());
+    EXPECT_EQ(system.calls[0], "TakeRunLock");
+    EXPECT_EQ(system.CallsStartingWith("TakeRunLock").size(), 1u);
+    EXPECT_TRUE(system.runLockTaken);
+}
+
+// Another run holds the lock (SilentSetup.exe as SYSTEM, a second setup.exe, another
+// account's run): one box in the program's own style, nothing started, the window stays
+// and a later click, once that run is over, installs.
+TEST_F(SequenceTest, AnotherRunsLockStopsTheClickWithABox) {
+    using Holder = fake::FakeSystem::RunLockHolder;
+    for (const Holder holder : {Holder::AnotherRun, Holder::AnotherAccount}) {
+        SCOPED_TRACE(static_cast<int>(holder));
+        PackagedMachine row;
+        fake::MakeHost(row.machine, Host::Win7x86);
+        row.machine.runLockHolder = holder;
+        setup::InstallSequence sequence(row.machine, row.window);
+
+        sequence.OnInstall();
+        EXPECT_EQ(row.machine.calls, std::vector<std::string>{"TakeRunLock"});
+        ASSERT_EQ(row.window.boxes.size(), 1u);
+        EXPECT_EQ(row.window.boxes[0].text, "另一个安装程序正在运行，请等它结束后再安装！");
+        EXPECT_EQ(row.window.boxes[0].caption, "信息提示");
+        EXPECT_FALSE(row.window.boxes[0].afx);
+        EXPECT_EQ(row.window.boxes[0].type, 0x40u);
+        EXPECT_EQ(row.window.quitsPosted, 0);
+
+        row.machine.runLockHolder = Holder::Nobody;
+        sequence.OnInstall();
+        EXPECT_EQ(row.window.boxes.back().text, "打印机安装成功!");
+        EXPECT_FALSE(row.machine.CallsStartingWith("SetupCopyOEMInf").empty());
+    }
+}
+
+// A lock that cannot be had at all (no raised rights on Windows Vista and later) leaves
+// the run as it always was.
+TEST_F(SequenceTest, ALockThatCannotBeHadLeavesTheRunAsItWas) {
+    system.runLockError = 5;
+    Run(Host::Win7x86);
+    EXPECT_FALSE(system.runLockTaken);
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"打印机安装成功!"});
+}
+
 TEST_F(SequenceTest, SuccessfulInstallTellsSuccessAndPostsQuitOnce) {
     ui.portChoice = 76;
     Run(Host::Xp32);

@@ -899,3 +899,183 @@ TEST_F(SilentSetup, TheCheckWaitsAMinuteForAUsbQueueOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+using Holder = fake::FakeSystem::RunLockHolder;
+
+// The run lock against the command line. Columns: who holds the lock (or the error that
+// keeps it from being had), the arguments, the exit code, and whether the run writes its
+// log. A run that finds the lock held writes none: the log at the usual name is the
+// running one's, which stays as that run left it.
+struct LockCase {
+    const char* name;
+    Holder holder;
+    uint32_t lockError;
+    std::vector<std::string> args;
+    int exitCode;
+    bool writesLog;
+};
+
+const LockCase kLockCases[] = {
+    {"install during another run", Holder::AnotherRun, 0, {"/port:lpt1"},
+     silent::kExitAnotherInstallRunning, false},
+    {"uninstall during another account's run", Holder::AnotherAccount, 0, {"/uninstall"},
+     silent::kExitAnotherInstallRunning, false},
+    {"usage during another run", Holder::AnotherRun, 0, {"/?"}, silent::kExitSuccess, false},
+    {"bad argument during another run", Holder::AnotherRun, 0, {"/x"},
+     silent::kExitInvalidCommandLine, false},
+    {"lock not to be had", Holder::Nobody, 5, {"/port:lpt1"}, silent::kExitSuccess, true},
+    {"lock taken", Holder::Nobody, 0, {"/port:lpt1"}, silent::kExitSuccess, true},
+};
+
+TEST_F(SilentSetup, TheRunLockDecidesWhetherTheRunGoesOn) {
+    const std::string firstRunsLog = kBom + "the running one's lines\r\n";
+    for (const LockCase& row : kLockCases) {
+        SCOPED_TRACE(row.name);
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        fake::FakeUnattendedSystem services(machine);
+        fake::MakeHost(machine, Host::Win7x86);
+        fake::AddWholePackage(machine);
+        machine.AddDirectory("C:\\WINDOWS\\TEMP");
+        machine.AddFile(kLog, firstRunsLog);
+        machine.runLockHolder = row.holder;
+        machine.runLockError = row.lockError;
+
+        EXPECT_EQ(silent::RunSilentSetup(machine, services, row.args), row.exitCode);
+
+        EXPECT_EQ(machine.FileBytes(kLog) != firstRunsLog, row.writesLog);
+        EXPECT_FALSE(machine.FileExists("C:\\WINDOWS\\TEMP\\RT450-4242.log"));
+        const bool installed = !machine.CallsStartingWith("SetupCopyOEMInf").empty();
+        EXPECT_EQ(installed, row.exitCode == silent::kExitSuccess && row.args[0] != "/?");
+        if (row.holder != Holder::Nobody) {
+            // Nothing was asked of the machine past the lock.
+            EXPECT_EQ(machine.calls.back(), "TakeRunLock");
+        }
+        const bool goesOnWithoutLock =
+            machine.FileBytes(kLog).find(
+                u8"the run lock could not be had (error 5: Access is denied.); the run goes "
+                u8"on without it") != std::string::npos;
+        EXPECT_EQ(goesOnWithoutLock, row.lockError != 0);
+    }
+    fake::SetFlags(0, 0, 0);
+}
+
+// Started from elsewhere (a remote shell, a scheduled task), the run works in the
+// program's own folder; a relative /log still means the folder it was started in.
+TEST_F(SilentSetup, StartedElsewhereItInstallsFromItsOwnFolder) {
+    fake::MakeHost(system, Host::Win7x86);
+    fake::AddWholePackage(system);
+    system.AddDirectory("C:\\Users\\admin");
+    system.currentDirectory = "C:\\Users\\admin";
+
+    EXPECT_EQ(Run({"/port:lpt1", "/log:setup.log"}), silent::kExitSuccess);
+
+    EXPECT_EQ(system.currentDirectory, "C:\\pkg");
+    const std::vector<std::string> lines = LogLines("C:\\Users\\admin\\setup.log");
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 3),
+              (std::vector<std::string>{u8"start    started in C:\\Users\\admin",
+                                        u8"start    current directory C:\\pkg"}));
+    // The directory changes before the lock; the log's first line and the run's first
+    // question come after it.
+    const auto& calls = system.calls;
+    const auto at = [&](const std::string& call) {
+        return std::find(calls.begin(), calls.end(), call) - calls.begin();
+    };
+    EXPECT_LT(at("SetCurrentDirectory C:\\pkg"), at("TakeRunLock"));
+    EXPECT_LT(at("TakeRunLock"), at("GetFileStamp C:\\Users\\admin\\setup.log"));
+    EXPECT_LT(at("TakeRunLock"), at("GetProcAddress kernel32 IsWow64Process"));
+    EXPECT_LT(at("GetProcAddress kernel32 IsWow64Process"), static_cast<long>(calls.size()));
+}
+
+// A program folder that cannot be made the current directory is logged; the package's
+// files are then not where the run looks, and it says so.
+TEST_F(SilentSetup, AProgramFolderThatCannotBeEnteredIsLogged) {
+    fake::MakeHost(system, Host::Win7x86);
+    fake::AddWholePackage(system);
+    system.AddDirectory("C:\\Users\\admin");
+    system.currentDirectory = "C:\\Users\\admin";
+    unattended.missingDirectories = {"C:\\pkg"};
+
+    EXPECT_EQ(Run({"/port:lpt1"}), silent::kExitDamagedPackage);
+    const std::vector<std::string> lines = LogLines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[2], u8"start    the current directory could not be set to the program "
+                        u8"folder \"C:\\pkg\": error 3: The system cannot find the path "
+                        u8"specified.");
+}
+
+// What another account may have put at the default log's name is never written through:
+// the run writes a log of its own under a name with its process id, and says why.
+// Columns: what is at RT450.log, what is at the fresh name, where the lines go.
+struct PlantedLogCase {
+    sys::LogFileState atUsualName;
+    sys::LogFileState atFreshName;
+    const char* logPath;  // "" for none
+    const char* note;     // why the usual name was passed over; "" when it was not
+};
+
+const PlantedLogCase kPlantedLogs[] = {
+    {sys::LogFileState::Missing, sys::LogFileState::Missing, kLog, ""},
+    {sys::LogFileState::Link, sys::LogFileState::Missing, "C:\\WINDOWS\\TEMP\\RT450-77.log",
+     "a link"},
+    {sys::LogFileState::MoreThanOneName, sys::LogFileState::Missing,
+     "C:\\WINDOWS\\TEMP\\RT450-77.log", "a file with another name"},
+    {sys::LogFileState::OtherOwner, sys::LogFileState::Missing,
+     "C:\\WINDOWS\\TEMP\\RT450-77.log", "a file of another account"},
+    {sys::LogFileState::NotAFile, sys::LogFileState::Missing,
+     "C:\\WINDOWS\\TEMP\\RT450-77.log", "not a file"},
+    {sys::LogFileState::Unusable, sys::LogFileState::Missing,
+     "C:\\WINDOWS\\TEMP\\RT450-77.log", "a file that cannot be looked at"},
+    {sys::LogFileState::Link, sys::LogFileState::OtherOwner, "", ""},
+};
+
+TEST_F(SilentSetup, ThePlantedDefaultLogIsNeverWrittenThrough) {
+    const char* const fresh = "C:\\WINDOWS\\TEMP\\RT450-77.log";
+    for (const PlantedLogCase& row : kPlantedLogs) {
+        SCOPED_TRACE(std::string(row.logPath) + " " + row.note);
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        fake::FakeUnattendedSystem services(machine);
+        fake::MakeHost(machine, Host::Win7x86);
+        fake::AddWholePackage(machine);
+        machine.AddDirectory("C:\\WINDOWS\\TEMP");
+        services.processId = 77;
+        if (row.atUsualName != sys::LogFileState::Missing)
+            services.planted[kLog] = row.atUsualName;
+        if (row.atFreshName != sys::LogFileState::Missing)
+            services.planted[fresh] = row.atFreshName;
+
+        EXPECT_EQ(silent::RunSilentSetup(machine, services, {"/port:lpt1"}),
+                  silent::kExitSuccess);
+
+        for (const char* path : {kLog, fresh}) {
+            const bool written = machine.FileExists(path);
+            EXPECT_EQ(written, std::string(path) == row.logPath) << path;
+        }
+        if (*row.logPath == '\0') continue;
+        const std::string bytes = machine.FileBytes(row.logPath);
+        EXPECT_NE(bytes.find("  [77]  end      exit code 0: success\r\n"), std::string::npos);
+        const std::string note = std::string("the log was not written to ") + kLog + ": " + row.note;
+        EXPECT_EQ(bytes.find(note) != std::string::npos, *row.note != '\0');
+    }
+    fake::SetFlags(0, 0, 0);
+}
+
+// A log of this account's at the usual name is appended to, by a later run too, each
+// line with the process id of the run that wrote it.
+TEST_F(SilentSetup, EachLineCarriesTheProcessIdOfItsRun) {
+    EXPECT_EQ(Run({"/bad"}), silent::kExitInvalidCommandLine);
+    unattended.processId = 9;
+    EXPECT_EQ(Run({"/bad"}), silent::kExitInvalidCommandLine);
+    std::istringstream in(system.FileBytes(kLog).substr(kBom.size()));
+    std::vector<std::string> ids;
+    for (std::string line; std::getline(in, line);)
+        ids.push_back(line.substr(25, line.find(']') + 1 - 25));
+    EXPECT_EQ(ids, (std::vector<std::string>{"[4242]", "[4242]", "[4242]", "[4242]", "[4242]",
+                                             "[9]", "[9]", "[9]", "[9]", "[9]"}));
+}
+
+}  // namespace
