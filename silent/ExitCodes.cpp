@@ -22,6 +22,8 @@ const char* ExitCodeMeaning(int code) {
     case kExitProcessOutlivedItsBound:
         return "a printer-setup command or Setup64.exe did not end in time";
     case kExitRemovalLeftSomething: return "the uninstall left something of RT450 behind";
+    case kExitElevationRequired:
+        return "not run as an administrator with raised rights: nothing was changed";
     case kExitAnotherInstallRunning: return "another installation is running";
     case kExitInvalidCommandLine: return "invalid command line";
     default: return "unknown";

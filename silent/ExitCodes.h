@@ -27,6 +27,8 @@ enum ExitCode : int {
     kExitProcessOutlivedItsBound = 35,     // a printer-setup command or Setup64.exe did
                                            // not end within its bound
     kExitRemovalLeftSomething = 36,        // the uninstall left something of the model
+    kExitElevationRequired = 740,          // ERROR_ELEVATION_REQUIRED: not run as an
+                                           // administrator (with raised rights)
     kExitAnotherInstallRunning = 1618,     // ERROR_INSTALL_ALREADY_RUNNING: retry later
     kExitInvalidCommandLine = 1639,        // ERROR_INVALID_COMMAND_LINE
 };
@@ -40,8 +42,8 @@ inline constexpr ExitCode kExitCodes[] = {
     kExitStagingFailed,     kExitInfStagingFailed,    kExitCommandNotStarted,
     kExitNoUsbDevice,       kExitUsbUpdateFailed,     kExitSetup64Failed,
     kExitRemovalNeedsAdministrator, kExitUnexpectedError, kExitNotAsAsked,
-    kExitProcessOutlivedItsBound,   kExitRemovalLeftSomething, kExitAnotherInstallRunning,
-    kExitInvalidCommandLine,
+    kExitProcessOutlivedItsBound,   kExitRemovalLeftSomething, kExitElevationRequired,
+    kExitAnotherInstallRunning,     kExitInvalidCommandLine,
 };
 
 }  // namespace silent

@@ -296,6 +296,17 @@ int RunSilentSetup(sys::System& system, sys::UnattendedSystem& unattended,
     // Another run of this program or of setup.exe, in any session: nothing changes.
     if (anotherRun) return kExitAnotherInstallRunning;
 
+    // Nothing is changed for an account that could not finish: it would delete the
+    // queues of earlier models and fail at the first step that needs the rights.
+    bool administrator = true;
+    if (!unattended.IsAdministrator(administrator)) {
+        log.Write("whether this account is an administrator could not be asked (" +
+                  ErrorText(system, system.GetLastError()) + "); the run goes on");
+    } else if (!administrator) {
+        log.Write("this account is not an administrator with raised rights");
+        return Finish(log, kExitElevationRequired);
+    }
+
     // The window program does this as its main window opens; the record file's name
     // is built from it.
     RewriteModelName(g_modelName);

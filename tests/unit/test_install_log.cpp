@@ -18,7 +18,7 @@ using silent::TextSource;
 
 const char* const kLog = "C:\\logs\\rt450.log";
 const std::string kBom = "\xEF\xBB\xBF";
-const std::string kStamp = "2026-12-10 14:50:01.023  remove   ";
+const std::string kStamp = "2026-12-10 14:50:01.023  [4242]  remove   ";
 
 class InstallLogTest : public ::testing::Test {
 protected:

@@ -493,8 +493,13 @@ TEST_F(SilentSetup, ExitCodeMarkerAndLastMessageOfEachOutcome) {
         EXPECT_EQ(silent::RunSilentSetup(machine, services, row.args), row.exitCode);
         EXPECT_EQ(services.registry.count(kMarker) != 0, row.marker);
 
-        // The log ends with the code and its meaning, after the last message.
+        // The log ends with the code and its meaning, after the last message. A run
+        // refused for another one's lock writes none: the log is the other run's.
         std::string bytes = machine.FileBytes(kLog);
+        if (row.exitCode == silent::kExitAnotherInstallRunning) {
+            EXPECT_EQ(bytes, "");
+            continue;
+        }
         const std::string end = "exit code " + std::to_string(row.exitCode) + ": " +
                                 silent::ExitCodeMeaning(row.exitCode) + "\r\n";
         EXPECT_EQ(bytes.substr(bytes.size() - std::min(bytes.size(), end.size())), end);
@@ -527,8 +532,31 @@ TEST_F(SilentSetup, RefusedRunsChangeNothing) {
     EXPECT_EQ(Run({"/uninstall"}), silent::kExitAnotherInstallRunning);
     system.runLockHolder = fake::FakeSystem::RunLockHolder::AnotherAccount;
     EXPECT_EQ(Run({"/port:lpt1"}), silent::kExitAnotherInstallRunning);
+    system.runLockHolder = fake::FakeSystem::RunLockHolder::Nobody;
+    unattended.administrator = false;
+    AddEarlierMarker(unattended);
+    for (const char* action : {"/port:lpt1", "/uninstall"}) {
+        SCOPED_TRACE(action);
+        EXPECT_EQ(Run({action}), silent::kExitElevationRequired);
+        EXPECT_NE(system.FileBytes(kLog).find(
+                      "  this account is not an administrator with raised rights\r\n"),
+                  std::string::npos);
+    }
+    EXPECT_EQ(unattended.registry.count(kMarker), 1u) << "the marker stays as it was";
     EXPECT_EQ(Changes(), std::vector<std::string>{});
     EXPECT_EQ(system.CallsStartingWith("EnumPrinters"), std::vector<std::string>{});
+}
+
+// An account whose membership cannot be asked is not turned away: the run goes on and
+// fails, if it must, at the step that needs the rights.
+TEST_F(SilentSetup, AnAdministratorCheckThatCannotBeAskedLetsTheRunGoOn) {
+    fake::MakeHost(system, Host::Win7x86);
+    fake::AddWholePackage(system);
+    unattended.administratorCheckError = 5;
+    EXPECT_EQ(Run({"/port:lpt1"}), silent::kExitSuccess);
+    EXPECT_NE(system.FileBytes(kLog).find("whether this account is an administrator could not "
+                                          "be asked (error 5"),
+              std::string::npos);
 }
 
 TEST_F(SilentSetup, UsageGoesToTheStandardOutputAndTheLog) {
@@ -875,7 +903,8 @@ TEST_F(SilentSetup, TheLogSaysWhatTheCheckSaw) {
         row.arrange(machine);
         silent::RunSilentSetup(machine, services, {row.argument});
         std::string log = machine.FileBytes(kLog);
-        EXPECT_NE(log.find(std::string("14:50:01.023  ") + row.line + "\r\n"), std::string::npos)
+        EXPECT_NE(log.find(std::string("14:50:01.023  [4242]  ") + row.line + "\r\n"),
+                  std::string::npos)
             << log;
     }
 }
@@ -936,9 +965,7 @@ TEST_F(SilentSetup, TheRunLockDecidesWhetherTheRunGoesOn) {
         fake::SetFlags(0, 0, 0);
         fake::FakeSystem machine;
         fake::FakeUnattendedSystem services(machine);
-        fake::MakeHost(machine, Host::Win7x86);
-        fake::AddWholePackage(machine);
-        machine.AddDirectory("C:\\WINDOWS\\TEMP");
+        MakePackagedMachine(machine, Host::Win7x86);
         machine.AddFile(kLog, firstRunsLog);
         machine.runLockHolder = row.holder;
         machine.runLockError = row.lockError;
@@ -1039,9 +1066,7 @@ TEST_F(SilentSetup, ThePlantedDefaultLogIsNeverWrittenThrough) {
         fake::SetFlags(0, 0, 0);
         fake::FakeSystem machine;
         fake::FakeUnattendedSystem services(machine);
-        fake::MakeHost(machine, Host::Win7x86);
-        fake::AddWholePackage(machine);
-        machine.AddDirectory("C:\\WINDOWS\\TEMP");
+        MakePackagedMachine(machine, Host::Win7x86);
         services.processId = 77;
         if (row.atUsualName != sys::LogFileState::Missing)
             services.planted[kLog] = row.atUsualName;
