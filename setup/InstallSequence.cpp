@@ -13,6 +13,16 @@ namespace setup {
 namespace {
 const char* const kInstalledText = "打印机安装成功!";
 const char* const kAnotherRunText = "另一个安装程序正在运行，请等它结束后再安装！";
+
+const char* PcFindingText(host::PcCheck finding) {
+    switch (finding) {
+    case host::PcCheck::Spooler: return kSpoolerNotRunningText;
+    case host::PcCheck::ProtectedPrint: return kProtectedPrintText;
+    case host::PcCheck::Processor: return kProcessorText;
+    case host::PcCheck::Administrator: return kAdministratorText;
+    }
+    return kUnexpectedErrorText;
+}
 }  // namespace
 
 int InstallSequence::VerifyPackageFiles() { return package::VerifyPackageFiles(system_, ui_); }
@@ -26,6 +36,14 @@ int InstallSequence::InstallDriverAndPrinter(int* userNotified, InstallOutcome* 
 }
 
 void InstallSequence::ClassifyHost() { host::ClassifyHost(system_, ui_); }
+
+int InstallSequence::CheckPc(host::PcCheckReport* report) {
+    const host::PcCheckReport checked = host::CheckPc(system_);
+    for (const host::PcCheck finding : checked.findings)
+        ui_.MessageBox(PcFindingText(finding), kInfoCaption, sys::kMbIconInformation);
+    if (report != nullptr) *report = checked;
+    return checked.findings.empty() ? 1 : 0;
+}
 
 int InstallSequence::RemovePreviousInstallations(RemovalRequest* request) {
     // The same staged INF files are searched for every name: one pass over each counts
@@ -105,6 +123,13 @@ void InstallSequence::OnInstall() {
 
 void InstallSequence::Run() {
     ClassifyHost();
+    // A PC that cannot take the printer keeps what it has: the run ends before the
+    // removal, as a failed run ends.
+    if (CheckPc() == 0) {
+        ui_.ShowProgress(sys::RunStep::Finished, 1, 1);
+        ui_.PostQuit();
+        return;
+    }
     if (RemovePreviousInstallations() == 0) ui_.PostQuit();
     const std::vector<package::StagingPass> passes = package::StagingPasses();
     const int stagingPasses = static_cast<int>(passes.size());

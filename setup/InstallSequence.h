@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "host/PcChecks.h"
 #include "package/StagingDestinations.h"
 #include "setup/DriverInstallation.h"
 #include "setup/Removal.h"
@@ -30,6 +31,10 @@ public:
     // The steps of a run, in the order OnInstall takes them. Each step that can fail
     // returns 0 when it did, after telling the user why.
     void ClassifyHost();
+    // Whether this PC can take the printer, before anything changes: one box for each
+    // thing that keeps it from the printer, and 0 when there was one. The report, when
+    // given, gets the findings and the checks that could not tell.
+    int CheckPc(host::PcCheckReport* report = nullptr);
     // Removes what earlier installations left for every name of the removal list; only
     // the model's own last removal decides the result. A request, when given, applies to
     // every name, and adds up the failed uninstalls of all of them.

@@ -17,13 +17,18 @@ const char* ExitCodeMeaning(int code) {
     case kExitRemovalNeedsAdministrator:
         return "removal incomplete: run as administrator";
     case kExitUnexpectedError: return "unexpected error";
+    case kExitSpoolerNotRunning:
+        return "the print spooler is not running: start the Print Spooler service";
+    case kExitProtectedPrintMode:
+        return "Windows protected print mode is on: it allows no third-party printer driver";
+    case kExitProcessorNotSupported:
+        return "this PC's processor (ARM64) needs a driver that the package does not have";
     case kExitNotAsAsked:
         return "the commands ran, but the printer is not there as asked";
     case kExitProcessOutlivedItsBound:
         return "a printer-setup command or Setup64.exe did not end in time";
     case kExitRemovalLeftSomething: return "the uninstall left something of RT450 behind";
-    case kExitElevationRequired:
-        return "not run as an administrator with raised rights: nothing was changed";
+    case kExitNotElevated: return "not run as administrator";
     case kExitAnotherInstallRunning: return "another installation is running";
     case kExitInvalidCommandLine: return "invalid command line";
     default: return "unknown";

@@ -22,13 +22,15 @@ enum ExitCode : int {
     kExitRemovalNeedsAdministrator = 28,   // a staged INF or the record file could not
                                            // be removed: run as administrator
     kExitUnexpectedError = 29,             // a step threw (memory that could not be had)
+    kExitSpoolerNotRunning = 30,           // the print spooler does not run
+    kExitProtectedPrintMode = 31,          // protected print mode admits no driver of ours
+    kExitProcessorNotSupported = 32,       // an ARM64 PC: the package has no driver for it
     kExitNotAsAsked = 34,                  // the commands ran, but the spooler shows no
                                            // queue as asked (or no staged driver for USB)
     kExitProcessOutlivedItsBound = 35,     // a printer-setup command or Setup64.exe did
                                            // not end within its bound
     kExitRemovalLeftSomething = 36,        // the uninstall left something of the model
-    kExitElevationRequired = 740,          // ERROR_ELEVATION_REQUIRED: not run as an
-                                           // administrator (with raised rights)
+    kExitNotElevated = 740,                // ERROR_ELEVATION_REQUIRED: run as administrator
     kExitAnotherInstallRunning = 1618,     // ERROR_INSTALL_ALREADY_RUNNING: retry later
     kExitInvalidCommandLine = 1639,        // ERROR_INVALID_COMMAND_LINE
 };
@@ -41,8 +43,9 @@ inline constexpr ExitCode kExitCodes[] = {
     kExitSuccess,           kExitWaitingForUsbDevice, kExitDamagedPackage,
     kExitStagingFailed,     kExitInfStagingFailed,    kExitCommandNotStarted,
     kExitNoUsbDevice,       kExitUsbUpdateFailed,     kExitSetup64Failed,
-    kExitRemovalNeedsAdministrator, kExitUnexpectedError, kExitNotAsAsked,
-    kExitProcessOutlivedItsBound,   kExitRemovalLeftSomething, kExitElevationRequired,
+    kExitRemovalNeedsAdministrator, kExitUnexpectedError, kExitSpoolerNotRunning,
+    kExitProtectedPrintMode,        kExitProcessorNotSupported, kExitNotAsAsked,
+    kExitProcessOutlivedItsBound,   kExitRemovalLeftSomething, kExitNotElevated,
     kExitAnotherInstallRunning,     kExitInvalidCommandLine,
 };
 

@@ -39,6 +39,27 @@ bool LoggingSystem::GetVersionEx(sys::OsVersion& version) {
 int LoggingSystem::GetSystemMetrics(int index) { return inner_.GetSystemMetrics(index); }
 bool LoggingSystem::GetCPInfo(uint32_t codePage, std::vector<sys::LeadByteRange>& leadBytes) {
     return inner_.GetCPInfo(codePage, leadBytes);
+
+}
+// The checks of the PC tell what they found, and what they could not learn, themselves.
+bool LoggingSystem::IsWow64Process2(uint16_t& processMachine, uint16_t& nativeMachine) {
+    return inner_.IsWow64Process2(processMachine, nativeMachine);
+}
+bool LoggingSystem::QueryServiceStatus(const std::string& serviceName, uint32_t& currentState) {
+    return inner_.QueryServiceStatus(serviceName, currentState);
+}
+bool LoggingSystem::RegQueryValueEx(const std::string& subKey, const std::string& valueName,
+                                    uint32_t& data) {
+    return inner_.RegQueryValueEx(subKey, valueName, data);
+}
+bool LoggingSystem::IsProtectedPrintEnabled(bool& enabled) {
+    return inner_.IsProtectedPrintEnabled(enabled);
+}
+bool LoggingSystem::GetTokenInformationTokenElevation(bool& elevated) {
+    return inner_.GetTokenInformationTokenElevation(elevated);
+}
+bool LoggingSystem::CheckTokenMembershipAdministrators(bool& isMember) {
+    return inner_.CheckTokenMembershipAdministrators(isMember);
 }
 uint32_t LoggingSystem::GetLastError() { return inner_.GetLastError(); }
 void LoggingSystem::SetLastError(uint32_t code) { inner_.SetLastError(code); }

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "host/PcChecks.h"
 #include "host/Platform.h"
 #include "package/Package.h"
 #include "package/StagingDestinations.h"
@@ -67,6 +68,36 @@ int ExitCodeFor(setup::InstallOutcome outcome) {
     return kExitUsbUpdateFailed;
 }
 
+const char* PcCheckSubject(host::PcCheck check) {
+    switch (check) {
+    case host::PcCheck::Spooler: return "the print spooler";
+    case host::PcCheck::ProtectedPrint: return "protected print mode";
+    case host::PcCheck::Processor: return "the processor";
+    case host::PcCheck::Administrator: return "administrator rights";
+    }
+    return "the PC";
+}
+
+const char* PcFindingLine(host::PcCheck finding) {
+    switch (finding) {
+    case host::PcCheck::Spooler: return "the print spooler service is not running";
+    case host::PcCheck::ProtectedPrint: return "Windows protected print mode is on";
+    case host::PcCheck::Processor: return "an ARM64 processor, for which the package has no driver";
+    case host::PcCheck::Administrator: return "not run as administrator";
+    }
+    return "";
+}
+
+int PcFindingCode(host::PcCheck finding) {
+    switch (finding) {
+    case host::PcCheck::Spooler: return kExitSpoolerNotRunning;
+    case host::PcCheck::ProtectedPrint: return kExitProtectedPrintMode;
+    case host::PcCheck::Processor: return kExitProcessorNotSupported;
+    case host::PcCheck::Administrator: return kExitNotElevated;
+    }
+    return kExitUnexpectedError;
+}
+
 class Run {
 public:
     Run(sys::System& system, sys::UnattendedSystem& unattended, InstallLog& log,
@@ -104,6 +135,9 @@ private:
         return code;
     }
     void ClassifyHost();
+    // 0 when this PC can take the printer; else the code of the first thing that keeps
+    // it from the printer.
+    int CheckPc();
     // The marker goes before anything changes: a run that fails leaves none behind.
     bool RemoveMarker() {
         Step("marker", "removing the detection marker");
@@ -127,6 +161,20 @@ void Run::ClassifyHost() {
     log_.Write(HostDescription());
 }
 
+int Run::CheckPc() {
+    log_.SetStep("pc");
+    host::PcCheckReport report;
+    const int canTake = sequence_.CheckPc(&report);
+    for (const host::PcCheckFailure& failure : report.failures)
+        log_.Write(std::string("could not check ") + PcCheckSubject(failure.check) + ": " +
+                   DescribeError(logged_, failure.error) + "; taken as no obstacle");
+    if (canTake != 0) return kExitSuccess;
+    for (const host::PcCheck finding : report.findings)
+        log_.Write(std::string("this PC cannot take the printer: ") + PcFindingLine(finding));
+    log_.Write("nothing was changed");
+    return PcFindingCode(report.findings.front());
+}
+
 int Run::Verified(int code) {
     if (code != kExitSuccess && code != kExitWaitingForUsbDevice) return code;
     Step("check", "looking at what the run left");
@@ -141,6 +189,8 @@ int Run::Verified(int code) {
 }
 
 int Run::Install() {
+    // Before the marker goes, since that is the first change.
+    if (const int code = CheckPc(); code != kExitSuccess) return code;
     if (!RemoveMarker())
         return Failed(kExitUnexpectedError,
                       "nothing was changed: the marker of an earlier run stays");

@@ -28,6 +28,24 @@ constexpr uint32_t kErrorNoMoreItems = 259;
 constexpr uint32_t kErrorInvalidFlags = 1004;
 constexpr uint32_t kErrorNoSuchDevinst = 0xE000020B;
 constexpr uint32_t kErrorInWow64 = 0xE0000235;
+constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorModNotFound = 126;
+constexpr uint32_t kErrorProcNotFound = 127;
+constexpr uint32_t kErrorServiceDoesNotExist = 1060;
+constexpr uint32_t kRpcServerUnavailable = 1722;
+// REGDB_E_CLASSNOTREG: the running Windows has no such run-time class.
+constexpr uint32_t kClassNotRegistered = 0x80040154;
+
+// SERVICE_STATUS.dwCurrentState values.
+constexpr uint32_t kServiceStopped = 1;
+constexpr uint32_t kServiceStartPending = 2;
+constexpr uint32_t kServiceStopPending = 3;
+constexpr uint32_t kServiceRunning = 4;
+// IMAGE_FILE_MACHINE_* values that IsWow64Process2 reports.
+constexpr uint16_t kImageFileMachineUnknown = 0;
+constexpr uint16_t kImageFileMachineI386 = 0x014C;
+constexpr uint16_t kImageFileMachineAmd64 = 0x8664;
+constexpr uint16_t kImageFileMachineArm64 = 0xAA64;
 
 // The fields of OSVERSIONINFOEXA that the classification reads.
 struct OsVersion {
@@ -115,6 +133,32 @@ public:
     // GetCPInfo: the lead-byte ranges of the code page (none for a single-byte one);
     // false when the call fails.
     virtual bool GetCPInfo(uint32_t codePage, std::vector<LeadByteRange>& leadBytes) = 0;
+    // IsWow64Process2(GetCurrentProcess(), ...): the process's machine
+    // (kImageFileMachineUnknown when it is not under WOW64) and the native machine. Only
+    // Windows 10 1511 and later have it: fails with ERROR_PROC_NOT_FOUND elsewhere.
+    virtual bool IsWow64Process2(uint16_t& processMachine, uint16_t& nativeMachine) = 0;
+
+    // --- the PC's state, read only
+    // OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT) + OpenServiceA(SERVICE_QUERY_STATUS)
+    // + QueryServiceStatus: the service's dwCurrentState.
+    virtual bool QueryServiceStatus(const std::string& serviceName,
+                                    uint32_t& currentState) = 0;
+    // RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, KEY_QUERY_VALUE | KEY_WOW64_64KEY) +
+    // RegQueryValueExA of a REG_DWORD value. On failure the last-error code is the
+    // registry's answer (ERROR_FILE_NOT_FOUND for a missing key or value).
+    virtual bool RegQueryValueEx(const std::string& subKey, const std::string& valueName,
+                                 uint32_t& data) = 0;
+    // The run-time class WindowsProtectedPrintInfo's IsProtectedPrintEnabled, through
+    // RoGetActivationFactory. Windows before 11 24H2 has no such class: fails with
+    // REGDB_E_CLASSNOTREG, or ERROR_MOD_NOT_FOUND / ERROR_PROC_NOT_FOUND before Windows 8.
+    // On failure the last-error code holds the reason, an HRESULT where the call gave one.
+    virtual bool IsProtectedPrintEnabled(bool& enabled) = 0;
+    // OpenProcessToken(TOKEN_QUERY) + GetTokenInformation(TokenElevation). Windows before
+    // Vista does not know the class: fails with ERROR_INVALID_PARAMETER.
+    virtual bool GetTokenInformationTokenElevation(bool& elevated) = 0;
+    // AllocateAndInitializeSid(BUILTIN\Administrators) + CheckTokenMembership(NULL, ...):
+    // whether the thread's token counts the Administrators group.
+    virtual bool CheckTokenMembershipAdministrators(bool& isMember) = 0;
 
     // --- errors and time
     virtual uint32_t GetLastError() = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 #include "sys/ResponsiveWait.h"
@@ -36,6 +37,8 @@ private:
 
 // The libraries beyond the imported ones, each loaded from the system directory on
 // first use (see SystemLibrary.h). Constant-initialised: no order of start-up matters.
+SystemLibrary advapi32("advapi32.dll");
+SystemLibrary combase("combase.dll");
 SystemLibrary newdev("newdev.dll");
 SystemLibrary setupapi("setupapi.dll");
 SystemLibrary shlwapi("shlwapi.dll");
@@ -149,6 +152,92 @@ uint64_t FileTime64(const FILETIME& time) {
     return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
+// Owns a handle whose release function was looked up at run time, as the libraries
+// beyond the imported ones give theirs.
+template <typename Handle, typename Release>
+class RuntimeOwned {
+public:
+    RuntimeOwned(Handle handle, Release release) noexcept : handle_(handle), release_(release) {}
+    ~RuntimeOwned() {
+        if (handle_ != nullptr && release_ != nullptr) release_(handle_);
+    }
+    RuntimeOwned(const RuntimeOwned&) = delete;
+    RuntimeOwned& operator=(const RuntimeOwned&) = delete;
+    Handle Get() const noexcept { return handle_; }
+
+private:
+    Handle handle_;
+    Release release_;
+};
+
+// The few run-time (WinRT) calls of combase.dll, declared here: the headers of the
+// targeted Windows versions do not have them.
+using Hstring = void*;
+using WindowsCreateStringFunction = HRESULT(WINAPI*)(const wchar_t*, UINT32, Hstring*);
+using WindowsDeleteStringFunction = HRESULT(WINAPI*)(Hstring);
+using RoInitializeFunction = HRESULT(WINAPI*)(int);
+using RoUninitializeFunction = void(WINAPI*)();
+using RoGetActivationFactoryFunction = HRESULT(WINAPI*)(Hstring, const GUID&, void**);
+constexpr int kRoInitSingleThreaded = 0;
+
+// IWindowsProtectedPrintInfoStatics: IInspectable's six methods, then the property.
+struct WindowsProtectedPrintInfoStatics;
+struct WindowsProtectedPrintInfoStaticsTable {
+    HRESULT(WINAPI* queryInterface)(WindowsProtectedPrintInfoStatics*, const GUID&, void**);
+    ULONG(WINAPI* addRef)(WindowsProtectedPrintInfoStatics*);
+    ULONG(WINAPI* release)(WindowsProtectedPrintInfoStatics*);
+    void* getIids;
+    void* getRuntimeClassName;
+    void* getTrustLevel;
+    HRESULT(WINAPI* getIsProtectedPrintEnabled)(WindowsProtectedPrintInfoStatics*, BYTE*);
+};
+struct WindowsProtectedPrintInfoStatics {
+    const WindowsProtectedPrintInfoStaticsTable* table;
+};
+constexpr GUID kIidWindowsProtectedPrintInfoStatics = {
+    0xa7d212f3, 0x4168, 0x5485, {0x98, 0xab, 0xd8, 0x9d, 0x04, 0x60, 0x3b, 0x40}};
+constexpr wchar_t kWindowsProtectedPrintInfoClass[] =
+    L"Windows.Graphics.Printing.ProtectedPrint.WindowsProtectedPrintInfo";
+
+// Asks the run-time class with the thread's run-time state as it was: entered for the
+// question and left again only when this call entered it.
+bool AskProtectedPrintEnabled(bool& enabled) {
+    const auto roInitialize = combase.Find<RoInitializeFunction>("RoInitialize");
+    const auto roUninitialize = combase.Find<RoUninitializeFunction>("RoUninitialize");
+    const auto createString =
+        combase.Find<WindowsCreateStringFunction>("WindowsCreateString");
+    const auto deleteString =
+        combase.Find<WindowsDeleteStringFunction>("WindowsDeleteString");
+    const auto getActivationFactory =
+        combase.Find<RoGetActivationFactoryFunction>("RoGetActivationFactory");
+    if (roInitialize == nullptr || roUninitialize == nullptr || createString == nullptr ||
+        deleteString == nullptr || getActivationFactory == nullptr)
+        return false;
+
+    const HRESULT entered = roInitialize(kRoInitSingleThreaded);
+    Hstring className = nullptr;
+    HRESULT result = createString(kWindowsProtectedPrintInfoClass,
+                                  static_cast<UINT32>(std::size(kWindowsProtectedPrintInfoClass) - 1),
+                                  &className);
+    if (SUCCEEDED(result)) {
+        void* factory = nullptr;
+        result = getActivationFactory(className, kIidWindowsProtectedPrintInfoStatics, &factory);
+        if (SUCCEEDED(result) && factory == nullptr) result = E_POINTER;
+        if (SUCCEEDED(result)) {
+            auto* statics = static_cast<WindowsProtectedPrintInfoStatics*>(factory);
+            BYTE answer = 0;
+            result = statics->table->getIsProtectedPrintEnabled(statics, &answer);
+            enabled = answer != 0;
+            statics->table->release(statics);
+        }
+        deleteString(className);
+    }
+    // S_FALSE too: the thread was in the run-time already, and the count is ours to undo.
+    if (SUCCEEDED(entered)) roUninitialize();
+    ::SetLastError(SUCCEEDED(result) ? ERROR_SUCCESS : static_cast<DWORD>(result));
+    return SUCCEEDED(result);
+}
+
 // Opens an existing file for reading, shared with every other access: a scanner or the
 // spooler that holds the file, whatever it holds it for, neither keeps the read from
 // happening nor is kept from its own work by it. Only a holder that shares no reading
@@ -210,6 +299,133 @@ bool Win32System::GetCPInfo(uint32_t codePage, std::vector<LeadByteRange>& leadB
     for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2)
         leadBytes.push_back(LeadByteRange{info.LeadByte[i], info.LeadByte[i + 1]});
     return true;
+}
+
+bool Win32System::IsWow64Process2(uint16_t& processMachine, uint16_t& nativeMachine) {
+    // Windows 10 1511 and later only, so the program must not import it.
+    using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+    const auto isWow64Process2 =
+        FindProc<IsWow64Process2Function>(::GetModuleHandleA("kernel32"), "IsWow64Process2");
+    if (isWow64Process2 == nullptr) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return false;
+    }
+    USHORT process = 0;
+    USHORT native = 0;
+    if (!isWow64Process2(::GetCurrentProcess(), &process, &native)) return false;
+    processMachine = process;
+    nativeMachine = native;
+    return true;
+}
+
+// --- the PC's state, read only
+
+bool Win32System::QueryServiceStatus(const std::string& serviceName, uint32_t& currentState) {
+    const auto openScManager =
+        advapi32.Find<decltype(&::OpenSCManagerA)>("OpenSCManagerA");
+    const auto openService = advapi32.Find<decltype(&::OpenServiceA)>("OpenServiceA");
+    const auto queryServiceStatus =
+        advapi32.Find<decltype(&::QueryServiceStatus)>("QueryServiceStatus");
+    const auto closeServiceHandle =
+        advapi32.Find<decltype(&::CloseServiceHandle)>("CloseServiceHandle");
+    if (openScManager == nullptr || openService == nullptr || queryServiceStatus == nullptr ||
+        closeServiceHandle == nullptr)
+        return false;
+    LastErrorKeeper keeper;
+    const RuntimeOwned manager(openScManager(nullptr, nullptr, SC_MANAGER_CONNECT),
+                               closeServiceHandle);
+    if (manager.Get() == nullptr) {
+        keeper.Capture();
+        return false;
+    }
+    const RuntimeOwned service(
+        openService(manager.Get(), serviceName.c_str(), SERVICE_QUERY_STATUS),
+        closeServiceHandle);
+    SERVICE_STATUS status{};
+    const bool answered =
+        service.Get() != nullptr && queryServiceStatus(service.Get(), &status) != FALSE;
+    keeper.Capture();
+    if (answered) currentState = status.dwCurrentState;
+    return answered;
+}
+
+bool Win32System::RegQueryValueEx(const std::string& subKey, const std::string& valueName,
+                                  uint32_t& data) {
+    const auto regOpenKeyEx = advapi32.Find<decltype(&::RegOpenKeyExA)>("RegOpenKeyExA");
+    const auto regQueryValueEx =
+        advapi32.Find<decltype(&::RegQueryValueExA)>("RegQueryValueExA");
+    const auto regCloseKey = advapi32.Find<decltype(&::RegCloseKey)>("RegCloseKey");
+    if (regOpenKeyEx == nullptr || regQueryValueEx == nullptr || regCloseKey == nullptr)
+        return false;
+    // Policies are kept in the native view; a 32-bit program asks for it, which 32-bit
+    // Windows ignores.
+    LastErrorKeeper keeper;
+    HKEY opened = nullptr;
+    LONG status = regOpenKeyEx(HKEY_LOCAL_MACHINE, subKey.c_str(), 0,
+                               KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened);
+    if (status != ERROR_SUCCESS) {
+        ::SetLastError(static_cast<DWORD>(status));
+        keeper.Capture();
+        return false;
+    }
+    const RuntimeOwned key(opened, regCloseKey);
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    status = regQueryValueEx(key.Get(), valueName.c_str(), nullptr, &type,
+                             reinterpret_cast<LPBYTE>(&value), &size);
+    if (status == ERROR_SUCCESS && (type != REG_DWORD || size != sizeof(value)))
+        status = ERROR_INVALID_DATATYPE;
+    ::SetLastError(static_cast<DWORD>(status));
+    keeper.Capture();
+    if (status != ERROR_SUCCESS) return false;
+    data = value;
+    return true;
+}
+
+bool Win32System::IsProtectedPrintEnabled(bool& enabled) {
+    return AskProtectedPrintEnabled(enabled);
+}
+
+bool Win32System::GetTokenInformationTokenElevation(bool& elevated) {
+    const auto openProcessToken =
+        advapi32.Find<decltype(&::OpenProcessToken)>("OpenProcessToken");
+    const auto getTokenInformation =
+        advapi32.Find<decltype(&::GetTokenInformation)>("GetTokenInformation");
+    if (openProcessToken == nullptr || getTokenInformation == nullptr) return false;
+    LastErrorKeeper keeper;
+    HANDLE opened = nullptr;
+    if (!openProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) return false;
+    const ScopedHandle token(opened);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const bool answered = getTokenInformation(token.Get(), TokenElevation, &elevation,
+                                              sizeof(elevation), &size) != FALSE;
+    keeper.Capture();
+    if (answered) elevated = elevation.TokenIsElevated != 0;
+    return answered;
+}
+
+bool Win32System::CheckTokenMembershipAdministrators(bool& isMember) {
+    const auto allocateSid =
+        advapi32.Find<decltype(&::AllocateAndInitializeSid)>("AllocateAndInitializeSid");
+    const auto freeSid = advapi32.Find<decltype(&::FreeSid)>("FreeSid");
+    const auto checkTokenMembership =
+        advapi32.Find<decltype(&::CheckTokenMembership)>("CheckTokenMembership");
+    if (allocateSid == nullptr || freeSid == nullptr || checkTokenMembership == nullptr)
+        return false;
+    LastErrorKeeper keeper;
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    PSID created = nullptr;
+    if (!allocateSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0,
+                     0, 0, 0, 0, 0, &created))
+        return false;
+    const RuntimeOwned administrators(created, freeSid);
+    BOOL member = FALSE;
+    const bool answered = checkTokenMembership(nullptr, administrators.Get(), &member) != FALSE;
+    keeper.Capture();
+    if (answered) isMember = member != FALSE;
+    return answered;
 }
 
 // --- errors and time

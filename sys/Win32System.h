@@ -21,6 +21,14 @@ public:
     bool GetVersionEx(OsVersion& version) override;
     int GetSystemMetrics(int index) override;
     bool GetCPInfo(uint32_t codePage, std::vector<LeadByteRange>& leadBytes) override;
+    bool IsWow64Process2(uint16_t& processMachine, uint16_t& nativeMachine) override;
+
+    bool QueryServiceStatus(const std::string& serviceName, uint32_t& currentState) override;
+    bool RegQueryValueEx(const std::string& subKey, const std::string& valueName,
+                         uint32_t& data) override;
+    bool IsProtectedPrintEnabled(bool& enabled) override;
+    bool GetTokenInformationTokenElevation(bool& elevated) override;
+    bool CheckTokenMembershipAdministrators(bool& isMember) override;
 
     uint32_t GetLastError() override;
     void SetLastError(uint32_t code) override;

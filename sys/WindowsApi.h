@@ -30,6 +30,7 @@
 #undef GetVersionEx
 #undef GetWindowsDirectory
 #undef PathFileExists
+#undef RegQueryValueEx
 #undef RegDeleteKey
 #undef RegSetValueEx
 #undef SetCurrentDirectory

@@ -41,6 +41,30 @@ bool TimedSystem::GetCPInfo(uint32_t codePage, std::vector<sys::LeadByteRange>& 
 int TimedSystem::GetSystemMetrics(int index) {
     return Timed("GetSystemMetrics", [&] { return inner_.GetSystemMetrics(index); });
 }
+bool TimedSystem::IsWow64Process2(uint16_t& processMachine, uint16_t& nativeMachine) {
+    return Timed("IsWow64Process2",
+                 [&] { return inner_.IsWow64Process2(processMachine, nativeMachine); });
+}
+bool TimedSystem::QueryServiceStatus(const std::string& serviceName, uint32_t& currentState) {
+    return Timed("QueryServiceStatus",
+                 [&] { return inner_.QueryServiceStatus(serviceName, currentState); });
+}
+bool TimedSystem::RegQueryValueEx(const std::string& subKey, const std::string& valueName,
+                                  uint32_t& data) {
+    return Timed("RegQueryValueEx",
+                 [&] { return inner_.RegQueryValueEx(subKey, valueName, data); });
+}
+bool TimedSystem::IsProtectedPrintEnabled(bool& enabled) {
+    return Timed("IsProtectedPrintEnabled", [&] { return inner_.IsProtectedPrintEnabled(enabled); });
+}
+bool TimedSystem::GetTokenInformationTokenElevation(bool& elevated) {
+    return Timed("GetTokenInformation",
+                 [&] { return inner_.GetTokenInformationTokenElevation(elevated); });
+}
+bool TimedSystem::CheckTokenMembershipAdministrators(bool& isMember) {
+    return Timed("CheckTokenMembership",
+                 [&] { return inner_.CheckTokenMembershipAdministrators(isMember); });
+}
 uint32_t TimedSystem::GetLastError() {
     return Timed("GetLastError", [&] { return inner_.GetLastError(); });
 }

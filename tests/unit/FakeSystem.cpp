@@ -149,6 +149,7 @@ bool FakeSystem::HasProcAddress(const std::string& module, const std::string& pr
     calls.push_back("GetProcAddress " + module + " " + procName);
     if (Injected("HasProcAddress")) return false;
     if (module == "kernel32" && procName == "IsWow64Process") return hasIsWow64Process;
+    if (module == "kernel32" && procName == "IsWow64Process2") return hasIsWow64Process2;
     if (module == "newdev" && procName == "DiInstallDriverA") return hasDiInstallDriver;
     return false;
 }
@@ -191,6 +192,71 @@ bool FakeSystem::GetCPInfo(uint32_t codePage, std::vector<sys::LeadByteRange>& l
 int FakeSystem::GetSystemMetrics(int index) {
     calls.push_back("GetSystemMetrics " + std::to_string(index));
     return index == sys::kSmServerR2 ? serverR2Metric : 0;
+}
+
+bool FakeSystem::IsWow64Process2(uint16_t& processMachine, uint16_t& native) {
+    calls.push_back("IsWow64Process2");
+    if (Injected("IsWow64Process2")) return false;
+    if (!hasIsWow64Process2) return Fail(kErrorProcNotFound);
+    processMachine = wow64 != 0 ? sys::kImageFileMachineI386 : sys::kImageFileMachineUnknown;
+    native = nativeMachine != 0 ? nativeMachine
+             : wow64 != 0       ? sys::kImageFileMachineAmd64
+                                : sys::kImageFileMachineI386;
+    return true;
+}
+
+bool FakeSystem::QueryServiceStatus(const std::string& serviceName, uint32_t& currentState) {
+    calls.push_back("QueryServiceStatus " + serviceName);
+    if (Injected("QueryServiceStatus")) return false;
+    const auto service = services.find(serviceName);
+    if (service == services.end()) return Fail(sys::kErrorServiceDoesNotExist);
+    currentState = service->second;
+    return true;
+}
+
+bool FakeSystem::RegQueryValueEx(const std::string& subKey, const std::string& valueName,
+                                 uint32_t& data) {
+    calls.push_back("RegQueryValueEx " + subKey + " " + valueName);
+    if (Injected("RegQueryValueEx")) return false;
+    if (registryError != 0) return Fail(registryError);
+    const auto value = registryDwords_.find(Lower(subKey + "\\" + valueName));
+    if (value == registryDwords_.end()) return Fail(sys::kErrorFileNotFound);
+    data = value->second;
+    return true;
+}
+
+bool FakeSystem::IsProtectedPrintEnabled(bool& enabled) {
+    calls.push_back("IsProtectedPrintEnabled");
+    if (Injected("IsProtectedPrintEnabled")) return false;
+    if (protectedPrintInfoError != 0) return Fail(protectedPrintInfoError);
+    enabled = protectedPrintEnabled;
+    return true;
+}
+
+bool FakeSystem::GetTokenInformationTokenElevation(bool& elevated) {
+    calls.push_back("GetTokenInformation TokenElevation");
+    if (Injected("GetTokenInformationTokenElevation")) return false;
+    if (!knowsTokenElevation) return Fail(sys::kErrorInvalidParameter);
+    elevated = tokenElevated;
+    return true;
+}
+
+bool FakeSystem::CheckTokenMembershipAdministrators(bool& isMember) {
+    calls.push_back("CheckTokenMembership Administrators");
+    if (Injected("CheckTokenMembershipAdministrators")) return false;
+    isMember = administratorsMember;
+    return true;
+}
+
+void FakeSystem::SetRegistryDword(const std::string& subKey, const std::string& valueName,
+                                  uint32_t data) {
+    registryDwords_[Lower(subKey + "\\" + valueName)] = data;
+}
+
+void FakeSystem::StopSpooler() {
+    services["Spooler"] = sys::kServiceStopped;
+    spoolerDown = true;
+    printerDriverDirectoryFails = true;
 }
 
 uint32_t FakeSystem::GetLastError() { return lastError; }

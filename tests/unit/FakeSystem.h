@@ -50,6 +50,26 @@ public:
     std::map<std::string, sys::PrinterQueue> printerDetails;
     bool spoolerDown = false;  // the level-2 and environment listings fail (RPC 1722)
 
+    // The PC's state that the checks before an install read.
+    // Services by name, with their dwCurrentState; others do not exist.
+    std::map<std::string, uint32_t> services{{"Spooler", sys::kServiceRunning}};
+    // A REG_DWORD value under HKEY_LOCAL_MACHINE; key and value names in any case.
+    void SetRegistryDword(const std::string& subKey, const std::string& valueName,
+                          uint32_t data);
+    uint32_t registryError = 0;  // when set, every registry query fails with it
+    bool hasIsWow64Process2 = true;  // kernel32 exports it (Windows 10 1511 on)
+    // The native machine; 0 stands for what wow64 says: AMD64 under WOW64, else I386.
+    uint16_t nativeMachine = 0;
+    // How the protected-print run-time class answers: 0 when it is registered, else the
+    // reason it cannot be asked (REGDB_E_CLASSNOTREG before Windows 11 24H2).
+    uint32_t protectedPrintInfoError = sys::kClassNotRegistered;
+    bool protectedPrintEnabled = false;
+    bool knowsTokenElevation = true;  // Vista and later
+    bool tokenElevated = true;
+    bool administratorsMember = true;
+    // The spooler service stopped, as Windows then is: every spooler call fails.
+    void StopSpooler();
+
     // Messages the system has a text for; others format to "".
     std::map<uint32_t, std::string> messageTexts;
 
@@ -141,6 +161,13 @@ public:
     bool GetVersionEx(sys::OsVersion& version) override;
     int GetSystemMetrics(int index) override;
     bool GetCPInfo(uint32_t codePage, std::vector<sys::LeadByteRange>& leadBytes) override;
+    bool IsWow64Process2(uint16_t& processMachine, uint16_t& nativeMachine) override;
+    bool QueryServiceStatus(const std::string& serviceName, uint32_t& currentState) override;
+    bool RegQueryValueEx(const std::string& subKey, const std::string& valueName,
+                         uint32_t& data) override;
+    bool IsProtectedPrintEnabled(bool& enabled) override;
+    bool GetTokenInformationTokenElevation(bool& elevated) override;
+    bool CheckTokenMembershipAdministrators(bool& isMember) override;
     uint32_t GetLastError() override;
     void SetLastError(uint32_t code) override;
     std::string FormatMessage(uint32_t code) override;
@@ -196,6 +223,7 @@ private:
     };
     uint64_t writes_ = 0;
     std::map<std::string, File> files_;
+    std::map<std::string, uint32_t> registryDwords_;  // by "<key>\\<value>", lower case
     std::set<std::string> directories_;
     bool Fail(uint32_t code);
     bool Injected(const char* method);

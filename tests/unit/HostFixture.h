@@ -29,6 +29,13 @@ inline void MakeHost(FakeSystem& system, Host host) {
     case Host::Win7x64: system.version = {6, 1, 2, 1}; system.wow64 = 1; break;
     case Host::Win10x64: system.version = {6, 2, 2, 1}; system.wow64 = 1; break;
     }
+    // The calls that older releases lack: no IsWow64Process2 before Windows 10, no
+    // run-time classes (combase.dll) before Windows 8, no token elevation before Vista.
+    const bool windows10 = host == Host::Win8x86 || host == Host::Win10x64;
+    system.hasIsWow64Process2 = windows10;
+    system.protectedPrintInfoError =
+        windows10 ? sys::kClassNotRegistered : sys::kErrorModNotFound;
+    system.knowsTokenElevation = host != Host::Xp32;
 }
 
 // The three package folders with their seven driver files and INF file, as shipped.

@@ -21,6 +21,9 @@ inline const char* const kFallibleCalls[] = {
     "GetExitCodeProcess",  "SetupCopyOEMInf",  "SetupUninstallOEMInf",
     "UpdateDriverForPlugAndPlayDevices", "EnumPrinterQueues", "EnumPrinterDriversIn",
     "GetCPInfo",
+    "QueryServiceStatus", "RegQueryValueEx",  "IsProtectedPrintEnabled",
+    "IsWow64Process2",    "GetTokenInformationTokenElevation",
+    "CheckTokenMembershipAdministrators",
 };
 // -1 fails every call of the kind; the others fail one call, counted from 0.
 inline const int kOccurrences[] = {-1, 0, 1, 7, 150};

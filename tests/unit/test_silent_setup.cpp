@@ -732,7 +732,8 @@ INSTANTIATE_TEST_SUITE_P(HostClasses, SilentFaultInjection, fake::FaultInjection
                          fake::FaultInjectionHostName);
 
 // The marker of an earlier run goes first, before the run asks the spooler or changes
-// anything, so a run that then fails leaves none.
+// anything, so a run that then fails leaves none. Only the checks of the PC come before
+// it, and they only read: a PC that cannot take the printer keeps its marker.
 TEST_F(SilentSetup, TheMarkerIsRemovedBeforeAnythingElseAndStaysGoneAfterAFailure) {
     fake::MakeHost(system, Host::Win7x64);
     fake::AddWholePackage(system);
@@ -743,7 +744,8 @@ TEST_F(SilentSetup, TheMarkerIsRemovedBeforeAnythingElseAndStaysGoneAfterAFailur
 
     EXPECT_EQ(unattended.registry.count(kMarker), 0u);
     const auto first = std::find_if(system.calls.begin(), system.calls.end(), [](const auto& c) {
-        return c.rfind("Reg", 0) == 0 || c.rfind("Enum", 0) == 0 || c.rfind("Create", 0) == 0;
+        return (c.rfind("Reg", 0) == 0 && c.rfind("RegQueryValueEx ", 0) != 0) ||
+               c.rfind("Enum", 0) == 0 || c.rfind("Create", 0) == 0;
     });
     ASSERT_NE(first, system.calls.end());
     EXPECT_EQ(*first, "RegDeleteKey SOFTWARE\\RT450 Printer Installer");

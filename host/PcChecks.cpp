@@ -1,0 +1,91 @@
+#include "host/PcChecks.h"
+
+namespace host {
+
+namespace {
+
+// The service's state alone does not decide: Wine keeps its spooler service stopped and
+// answers spooler calls itself. Windows with the service stopped answers none.
+void CheckSpooler(sys::System& system, PcCheckReport& report) {
+    uint32_t state = 0;
+    if (!system.QueryServiceStatus("Spooler", state)) {
+        report.failures.push_back({PcCheck::Spooler, system.GetLastError()});
+        return;
+    }
+    if (state != sys::kServiceStopped && state != sys::kServiceStopPending) return;
+    std::vector<sys::PrinterQueue> queues;
+    if (!system.EnumPrinterQueues(queues)) report.findings.push_back(PcCheck::Spooler);
+}
+
+// Windows before 8 has no run-time classes, and before 11 24H2 not this one.
+bool IsMissingCall(uint32_t error) {
+    return error == sys::kClassNotRegistered || error == sys::kErrorModNotFound ||
+           error == sys::kErrorProcNotFound;
+}
+
+// The policy value, where a policy set it, and else the platform's own answer, which
+// also knows the mode that device management turned on.
+void CheckProtectedPrint(sys::System& system, PcCheckReport& report) {
+    uint32_t policy = 0;
+    if (system.RegQueryValueEx(kProtectedPrintPolicyKey, kProtectedPrintPolicyValue, policy)) {
+        if (policy != 0) {
+            report.findings.push_back(PcCheck::ProtectedPrint);
+            return;
+        }
+    } else if (const uint32_t error = system.GetLastError(); error != sys::kErrorFileNotFound) {
+        report.failures.push_back({PcCheck::ProtectedPrint, error});
+    }
+    bool enabled = false;
+    if (system.IsProtectedPrintEnabled(enabled)) {
+        if (enabled) report.findings.push_back(PcCheck::ProtectedPrint);
+    } else if (const uint32_t error = system.GetLastError(); !IsMissingCall(error)) {
+        report.failures.push_back({PcCheck::ProtectedPrint, error});
+    }
+}
+
+// IsWow64Process answers the same on ARM64 as on x64; only IsWow64Process2 tells the
+// native machine.
+void CheckProcessor(sys::System& system, PcCheckReport& report) {
+    if (!system.HasProcAddress("kernel32", "IsWow64Process2")) return;
+    uint16_t processMachine = 0;
+    uint16_t nativeMachine = 0;
+    if (!system.IsWow64Process2(processMachine, nativeMachine)) {
+        report.failures.push_back({PcCheck::Processor, system.GetLastError()});
+        return;
+    }
+    if (nativeMachine == sys::kImageFileMachineArm64)
+        report.findings.push_back(PcCheck::Processor);
+}
+
+// The token's elevation from Vista on; before, where the token knows no elevation,
+// membership of the Administrators group.
+void CheckAdministrator(sys::System& system, PcCheckReport& report) {
+    bool elevated = false;
+    if (system.GetTokenInformationTokenElevation(elevated)) {
+        if (!elevated) report.findings.push_back(PcCheck::Administrator);
+        return;
+    }
+    if (const uint32_t error = system.GetLastError(); error != sys::kErrorInvalidParameter) {
+        report.failures.push_back({PcCheck::Administrator, error});
+        return;
+    }
+    bool member = false;
+    if (!system.CheckTokenMembershipAdministrators(member)) {
+        report.failures.push_back({PcCheck::Administrator, system.GetLastError()});
+        return;
+    }
+    if (!member) report.findings.push_back(PcCheck::Administrator);
+}
+
+}  // namespace
+
+PcCheckReport CheckPc(sys::System& system) {
+    PcCheckReport report;
+    CheckSpooler(system, report);
+    CheckProtectedPrint(system, report);
+    CheckProcessor(system, report);
+    CheckAdministrator(system, report);
+    return report;
+}
+
+}  // namespace host
