@@ -929,6 +929,104 @@ TEST_F(SilentSetup, TheCheckWaitsAMinuteForAUsbQueueOnly) {
     }
 }
 
+// A PC that cannot take the printer: the exit code of its first finding, a log line
+// for each and the window program's box texts, nothing changed, and the marker of an
+// earlier run kept.
+TEST_F(SilentSetup, APcThatCannotTakeThePrinterIsToldByItsCodeAndNothingChanges) {
+    using M = fake::FakeSystem;
+    struct Case {
+        const char* name;
+        Host host;
+        void (*arrange)(M&);
+        int code;
+        std::vector<std::string> lines;  // each after "this PC cannot take the printer: "
+    };
+    const Case cases[] = {
+        {"spooler", Host::Xp32, [](M& m) { m.StopSpooler(); }, 30,
+         {"the print spooler service is not running"}},
+        {"protected print", Host::Win10x64,
+         [](M& m) {
+             m.SetRegistryDword("Software\\Policies\\Microsoft\\Windows NT\\Printers\\WPP",
+                                "WindowsProtectedPrintGroupPolicyState", 1);
+         },
+         31, {"Windows protected print mode is on"}},
+        {"ARM64", Host::Win10x64, [](M& m) { m.nativeMachine = sys::kImageFileMachineArm64; },
+         32, {"an ARM64 processor, for which the package has no driver"}},
+        {"not elevated", Host::Win7x86, [](M& m) { m.tokenElevated = false; }, 740,
+         {"not run as administrator"}},
+        {"XP ordinary account", Host::Xp32, [](M& m) { m.administratorsMember = false; }, 740,
+         {"not run as administrator"}},
+        {"all four", Host::Win10x64,
+         [](M& m) {
+             m.StopSpooler();
+             m.protectedPrintInfoError = 0;
+             m.protectedPrintEnabled = true;
+             m.nativeMachine = sys::kImageFileMachineArm64;
+             m.tokenElevated = false;
+         },
+         30,
+         {"the print spooler service is not running", "Windows protected print mode is on",
+          "an ARM64 processor, for which the package has no driver",
+          "not run as administrator"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A fresh machine for each row.
+        system = fake::FakeSystem();
+        unattended.registry.clear();
+        unattended.createdMutexes.clear();
+        SetUp();
+        fake::FakeSystem& machine = system;
+        fake::MakeHost(machine, c.host);
+        fake::AddWholePackage(machine);
+        machine.printers = {"RT450"};
+        machine.drivers = {"RT450"};
+        machine.AddFile(kRecord, "oem3.inf");
+        AddEarlierMarker(unattended);
+        c.arrange(machine);
+
+        EXPECT_EQ(Run({"/port:lpt1"}), c.code);
+
+        EXPECT_EQ(Changes(), std::vector<std::string>{});
+        EXPECT_EQ(unattended.registry.count(kMarker), 1u);
+        EXPECT_EQ(machine.CallsStartingWith("EnumPrinters"), std::vector<std::string>{});
+        std::vector<std::string> expected = {
+            u8"start    SilentSetup.exe /port:lpt1",
+            u8"start    current directory C:\\pkg",
+        };
+        fake::FakeUi window;
+        fake::FakeSystem twin;
+        fake::MakeHost(twin, c.host);
+        c.arrange(twin);
+        setup::InstallSequence(twin, window).CheckPc();
+        for (const auto& box : window.boxes)
+            expected.push_back(u8"pc       message \"信息提示\": " + Shown(unattended, box.text));
+        for (const auto& line : c.lines)
+            expected.push_back(std::string(u8"pc       this PC cannot take the printer: ") + line);
+        expected.push_back(u8"pc       nothing was changed");
+        expected.push_back(std::string(u8"end      exit code ") + std::to_string(c.code) + ": " +
+                           silent::ExitCodeMeaning(c.code));
+        EXPECT_EQ(LogLines(), expected);
+        EXPECT_EQ(window.boxes.size(), c.lines.size());
+    }
+}
+
+// A check that cannot tell is logged and passed over: the install goes on.
+TEST_F(SilentSetup, ACheckThatCannotTellIsLoggedAndTheInstallGoesOn) {
+    fake::MakeHost(system, Host::Win10x64);
+    fake::AddWholePackage(system);
+    fake::UsePrinterSetupDouble(system);
+    system.services.clear();
+
+    EXPECT_EQ(Run({"/port:lpt1"}), silent::kExitSuccess);
+
+    const auto lines = LogLines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[2],
+              u8"pc       could not check the print spooler: error 1060 (0x00000424); taken "
+              u8"as no obstacle");
+}
+
 }  // namespace
 
 namespace {
