@@ -138,6 +138,11 @@ private:
     // 0 when this PC can take the printer; else the code of the first thing that keeps
     // it from the printer.
     int CheckPc();
+    // 0 when the removal can be done; else the code of the first thing that keeps it
+    // from being done. A PC that could not take the printer may still have one to
+    // remove: only the spooler and the rights count.
+    int CheckPcForRemoval();
+    void LogCheckFailures(const host::PcCheckReport& report);
     // The marker goes before anything changes: a run that fails leaves none behind.
     bool RemoveMarker() {
         Step("marker", "removing the detection marker");
@@ -161,13 +166,32 @@ void Run::ClassifyHost() {
     log_.Write(HostDescription());
 }
 
+void Run::LogCheckFailures(const host::PcCheckReport& report) {
+    for (const host::PcCheckFailure& failure : report.failures)
+        log_.Write(std::string("could not check ") + PcCheckSubject(failure.check) + ": " +
+                   DescribeError(logged_, failure.error) + "; taken as no obstacle");
+}
+
+int Run::CheckPcForRemoval() {
+    log_.SetStep("pc");
+    // Asked of the system itself: the window program shows no box for a removal.
+    const host::PcCheckReport report = host::CheckPc(logged_);
+    LogCheckFailures(report);
+    for (const host::PcCheck finding : report.findings) {
+        if (finding != host::PcCheck::Spooler && finding != host::PcCheck::Administrator)
+            continue;
+        log_.Write(std::string("the removal cannot be done: ") + PcFindingLine(finding));
+        log_.Write("nothing was changed");
+        return PcFindingCode(finding);
+    }
+    return kExitSuccess;
+}
+
 int Run::CheckPc() {
     log_.SetStep("pc");
     host::PcCheckReport report;
     const int canTake = sequence_.CheckPc(&report);
-    for (const host::PcCheckFailure& failure : report.failures)
-        log_.Write(std::string("could not check ") + PcCheckSubject(failure.check) + ": " +
-                   DescribeError(logged_, failure.error) + "; taken as no obstacle");
+    LogCheckFailures(report);
     if (canTake != 0) return kExitSuccess;
     for (const host::PcCheck finding : report.findings)
         log_.Write(std::string("this PC cannot take the printer: ") + PcFindingLine(finding));
@@ -224,6 +248,7 @@ int Run::Install() {
 }
 
 int Run::Uninstall() {
+    if (const int code = CheckPcForRemoval(); code != kExitSuccess) return code;
     const bool markerRemoved = RemoveMarker();
     ClassifyHost();
 
@@ -345,17 +370,6 @@ int RunSilentSetup(sys::System& system, sys::UnattendedSystem& unattended,
 
     // Another run of this program or of setup.exe, in any session: nothing changes.
     if (anotherRun) return kExitAnotherInstallRunning;
-
-    // Nothing is changed for an account that could not finish: it would delete the
-    // queues of earlier models and fail at the first step that needs the rights.
-    bool administrator = true;
-    if (!unattended.IsAdministrator(administrator)) {
-        log.Write("whether this account is an administrator could not be asked (" +
-                  ErrorText(system, system.GetLastError()) + "); the run goes on");
-    } else if (!administrator) {
-        log.Write("this account is not an administrator with raised rights");
-        return Finish(log, kExitElevationRequired);
-    }
 
     // The window program does this as its main window opens; the record file's name
     // is built from it.

@@ -80,19 +80,6 @@ bool AdministratorsAndSystemOnly::Build() {
     return true;
 }
 
-bool IsInAdministratorsGroup(bool& member) {
-    const auto checkTokenMembership =
-        advapi32.Find<decltype(&::CheckTokenMembership)>("CheckTokenMembership");
-    std::vector<BYTE> administrators;
-    if (checkTokenMembership == nullptr ||
-        !WellKnownSid(WinBuiltinAdministratorsSid, administrators))
-        return false;
-    BOOL isMember = FALSE;
-    if (!checkTokenMembership(nullptr, administrators.data(), &isMember)) return false;
-    member = isMember != FALSE;
-    return true;
-}
-
 bool OwnedByThisUserOrAdministrators(HANDLE object) {
     const auto getSecurityInfo = advapi32.Find<decltype(&::GetSecurityInfo)>("GetSecurityInfo");
     const auto equalSid = advapi32.Find<decltype(&::EqualSid)>("EqualSid");

@@ -32,10 +32,6 @@ private:
     SECURITY_ATTRIBUTES attributes_{};
 };
 
-// CheckTokenMembership of the process's token in the Administrators group; false when
-// it cannot be asked.
-bool IsInAdministratorsGroup(bool& member);
-
 // Whether the object's owner is the user that this process runs as, or the
 // Administrators group (which owns what an administrator makes on Windows XP). The
 // handle needs READ_CONTROL.

@@ -60,10 +60,6 @@ public:
     virtual std::string GetModuleFileName() = 0;
     // SetCurrentDirectoryA.
     virtual bool SetCurrentDirectory(const std::string& directory) = 0;
-    // CheckTokenMembership of the Administrators group: whether this process may change
-    // the machine (on Windows Vista and later only with raised rights, the group being
-    // for deny only otherwise). False, with the last error, when it cannot be asked.
-    virtual bool IsAdministrator(bool& administrator) = 0;
     // The bytes to the process's standard output: the handle it was given, or else the
     // console of the process that started it (AttachConsole(ATTACH_PARENT_PROCESS)).
     // False when there is neither.

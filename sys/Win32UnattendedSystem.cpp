@@ -121,10 +121,6 @@ LogFileState Win32UnattendedSystem::InspectLogFile(const std::string& path) {
 
 uint32_t Win32UnattendedSystem::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
 
-bool Win32UnattendedSystem::IsAdministrator(bool& administrator) {
-    return IsInAdministratorsGroup(administrator);
-}
-
 std::string Win32UnattendedSystem::GetModuleFileName() {
     // The call cuts the name to the buffer and answers its size when it did not fit.
     std::string buffer(MAX_PATH, '\0');

@@ -18,7 +18,6 @@ public:
     uint32_t GetCurrentProcessId() override;
     std::string GetModuleFileName() override;
     bool SetCurrentDirectory(const std::string& directory) override;
-    bool IsAdministrator(bool& administrator) override;
     bool WriteStandardOutput(const std::string& bytes) override;
     uint32_t RegSetValueEx(const std::string& subKey, const std::string& valueName,
                            const std::string& text) override;

@@ -73,15 +73,6 @@ bool FakeUnattendedSystem::SetCurrentDirectory(const std::string& directory) {
     return true;
 }
 
-bool FakeUnattendedSystem::IsAdministrator(bool& isAdministrator) {
-    if (administratorCheckError != 0) {
-        system_.lastError = administratorCheckError;
-        return false;
-    }
-    isAdministrator = administrator;
-    return true;
-}
-
 bool FakeUnattendedSystem::WriteStandardOutput(const std::string& bytes) {
     if (!hasStandardOutput) return false;
     standardOutput += bytes;

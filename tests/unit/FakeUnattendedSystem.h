@@ -30,8 +30,6 @@ public:
     std::string moduleFileName = "C:\\pkg\\SilentSetup.exe";  // empty: the call fails
     std::set<std::string> missingDirectories;       // SetCurrentDirectory fails (3)
     bool hasStandardOutput = true;
-    bool administrator = true;              // what IsAdministrator answers
-    uint32_t administratorCheckError = 0;   // nonzero: IsAdministrator fails with it
     // HKEY_LOCAL_MACHINE's keys in the 64-bit view: key -> value name -> text.
     std::map<std::string, std::map<std::string, std::string>> registry;
     uint32_t regSetValueError = 0;   // what RegSetValueEx answers; 0 writes the value
@@ -49,7 +47,6 @@ public:
     uint32_t GetCurrentProcessId() override { return processId; }
     std::string GetModuleFileName() override;
     bool SetCurrentDirectory(const std::string& directory) override;
-    bool IsAdministrator(bool& administrator) override;
     bool WriteStandardOutput(const std::string& bytes) override;
     uint32_t RegSetValueEx(const std::string& subKey, const std::string& valueName,
                            const std::string& text) override;

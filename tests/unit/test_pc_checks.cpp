@@ -70,11 +70,13 @@ std::vector<std::string> CheckCalls(Host host, const Obstacles& obstacles) {
     return calls;
 }
 
-// The calls that classifying the host makes on a twin of the machine.
-std::vector<std::string> ClassificationCalls(Host host) {
+// The calls of an install run before its checks, made on a twin of the machine: the run
+// lock, then the classification of the host.
+std::vector<std::string> RunStartCalls(Host host) {
     fake::FakeSystem twin;
     fake::FakeUi twinUi;
     fake::MakeHost(twin, host);
+    twin.TakeRunLock();
     host::ClassifyHost(twin, twinUi);
     fake::SetFlags(0, 0, 0);
     return twin.calls;
@@ -115,7 +117,7 @@ TEST_F(PcChecks, EachFindingAloneAndTogetherStopsTheRunBeforeTheRemoval) {
 
             setup::InstallSequence(machine, window).OnInstall();
 
-            std::vector<std::string> expected = ClassificationCalls(host);
+            std::vector<std::string> expected = RunStartCalls(host);
             for (const auto& call : CheckCalls(host, c.obstacles)) expected.push_back(call);
             for (const auto& text : c.texts) expected.push_back("box " + text);
             expected.push_back("quit");
@@ -156,7 +158,7 @@ TEST_F(PcChecks, AnArm64PcIsToldAloneAndWithTheOthers) {
 
         setup::InstallSequence(machine, window).OnInstall();
 
-        std::vector<std::string> expected = ClassificationCalls(Host::Win10x64);
+        std::vector<std::string> expected = RunStartCalls(Host::Win10x64);
         for (const auto& call : CheckCalls(Host::Win10x64, c.obstacles)) expected.push_back(call);
         for (const auto& text : c.texts) expected.push_back("box " + text);
         expected.push_back("quit");
@@ -179,7 +181,7 @@ TEST_F(PcChecks, APcThatCanTakeThePrinterOnlyGetsTheChecksCalls) {
 
         setup::InstallSequence(machine, window).OnInstall();
 
-        const std::vector<std::string> classification = ClassificationCalls(host);
+        const std::vector<std::string> classification = RunStartCalls(host);
         const std::vector<std::string> checks = CheckCalls(host, {});
         ASSERT_GT(machine.calls.size(), classification.size() + checks.size());
         EXPECT_EQ(std::vector<std::string>(machine.calls.begin(),
