@@ -5,7 +5,7 @@
 #include "app/BuildInfoChord.h"
 #include "framework/WinApp.h"
 #include "setup/ModelName.h"
-#include "setup/PortDialog.h"
+#include "app/PortDialog.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "setup/PortDialog.h"
+#include "app/PortDialog.h"
 
 #include "setup/PortChoice.h"
 
