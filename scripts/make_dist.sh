@@ -5,14 +5,16 @@
 #
 #   <out-dir>/setup.exe                         from the i686 build
 #   <out-dir>/SilentSetup.exe                   from the i686 build: the unattended installer
-#   <out-dir>/amd64/   7 driver files, INF, Setup64.exe   (x64 resource DLL)
-#   <out-dir>/i386w7/  7 driver files, INF                (x86 resource DLL)
-#   <out-dir>/i386/    7 driver files, INF                (x86 resource DLL)
+#   <out-dir>/amd64/   7 driver files, INF, catalog, Setup64.exe   (x64 resource DLL)
+#   <out-dir>/i386w7/  7 driver files, INF, catalog                (x86 resource DLL)
+#   <out-dir>/i386/    7 driver files, INF, catalog                (x86 resource DLL)
 #
-# <out-dir> is emptied first, so a second run gives the same folder. Its programs and
-# libraries are then signed when a certificate is given (scripts/sign_dist.sh: without
-# one it says so). With --zip the folder is also packed into <out-dir>.zip beside it.
-# Quiet unless something fails.
+# <out-dir> is emptied first, so a second run gives the same folder. The INF gets the
+# version of res/setup.rc and the date of the sources (SOURCE_DATE_EPOCH, else the last
+# commit) in DriverVer; each folder's catalog lists the INF and the files it copies
+# (driver/tools/make_catalog.py). Its programs, libraries and catalogs are then signed
+# when a certificate is given (scripts/sign_dist.sh: without one it says so). With --zip
+# the folder is also packed into <out-dir>.zip beside it. Quiet unless something fails.
 #
 # The five files of the platform's universal printer driver (UNIDRV.DLL, UNIDRV.HLP,
 # UNIDRVUI.DLL, UNIRES.DLL, STDNAMES.GPD) are not ours to ship. Point RT450_UNIDRV_DIR
@@ -91,6 +93,24 @@ write_placeholder() {  # target, file name
     >"$1"
 }
 
+# The Windows versions each folder serves, as the catalog's OSAttr names them
+# (2:<major>.<minor>): 64-bit XP/Server 2003 on; 32-bit Windows 7 on; 32-bit XP, Server
+# 2003 and Vista.
+declare -A os_attributes=(
+  [amd64]=2:5.2,2:6.0,2:6.1,2:6.2,2:6.3,2:10.0
+  [i386w7]=2:6.1,2:6.2,2:6.3,2:10.0
+  [i386]=2:5.1,2:5.2,2:6.0
+)
+
+# The driver's version is the programs' (FILEVERSION of the resource script); its date
+# that of the sources, so that the same sources give the same folder.
+version=$(sed -nE 's/^ *FILEVERSION +([0-9]+),([0-9]+),([0-9]+),([0-9]+).*/\1.\2.\3.\4/p' \
+  "$top/res/setup.rc")
+[ -n "$version" ] || die "no FILEVERSION in res/setup.rc"
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$top" log -1 --format=%ct 2>/dev/null || date +%s)}
+driver_date=$(date -u -d "@$epoch" +%m/%d/%Y)
+catalog_time=$(date -u -d "@$epoch" +%Y%m%d%H%M%SZ)
+
 setup_exe=$(find_setup)
 silent_exe=$(built_file "$win32/silent/SilentSetup.exe" pei-i386)
 setup64_exe=$(built_file "$win64/setup64/Setup64.exe" pei-x86-64)
@@ -121,7 +141,8 @@ for variant in "${variants[@]}"; do
     install -m 0644 "$resources_x86" "$dir/ZORQ80-Series.dll"
   fi
   copy_text "$driver_sources/ZORQ80-Series.gpd" "$dir/ZORQ80-Series.gpd"
-  copy_text "$driver_sources/ZORQ80-Series.INF" "$dir/ZORQ80-Series.INF"
+  sed -e "s|@DRIVER_DATE@|$driver_date|" -e "s|@DRIVER_VERSION@|$version|" \
+    "$driver_sources/ZORQ80-Series.INF" | sed 's/\r*$/\r/' >"$dir/ZORQ80-Series.INF"
   for name in "${unidrv_files[@]}"; do
     if [ -n "${RT450_UNIDRV_DIR:-}" ]; then
       install -m 0644 "$RT450_UNIDRV_DIR/$variant/$name" "$dir/$name"
@@ -129,6 +150,10 @@ for variant in "${variants[@]}"; do
       write_placeholder "$dir/$name" "$name"
     fi
   done
+  # Debian's python, which has python3-asn1crypto.
+  /usr/bin/python3 "$driver_sources/tools/make_catalog.py" --os "${os_attributes[$variant]}" \
+    --time "$catalog_time" "$dir" ZORQ80-Series.INF ZORQ80-Series.cat ||
+    die "the catalog of $variant could not be made"
 done
 
 "$top/scripts/sign_dist.sh" "$out"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Signs the programs and libraries of a shipping folder with Authenticode (SHA-256):
+# Signs the programs, libraries and driver catalogs of a shipping folder with
+# Authenticode (SHA-256):
 #
 #   scripts/sign_dist.sh <dist-dir>
 #
@@ -11,7 +12,8 @@
 #                          signatures stay valid after the certificate expires
 # Without RT450_SIGN_PFX it says so and signs nothing. Every PE image of the folder is
 # signed except the platform's universal printer driver files, which are not ours and
-# come with their maker's signature. Quiet otherwise, unless something fails.
+# come with their maker's signature; so is every catalog (*.cat), whose member hashes
+# leave out the images' signatures. Quiet otherwise, unless something fails.
 set -euo pipefail
 if [ $# -ne 1 ]; then
   echo "usage: $0 <dist-dir>" >&2
@@ -37,7 +39,10 @@ fi
 signed=0
 while IFS= read -r -d '' file; do
   case " $not_ours " in *" $(basename "$file") "*) continue ;; esac
-  "$objdump" -f "$file" 2>/dev/null | grep -q 'file format pei-' || continue
+  case "$file" in
+    *.cat) ;;
+    *) "$objdump" -f "$file" 2>/dev/null | grep -q 'file format pei-' || continue ;;
+  esac
   osslsigncode sign -pkcs12 "$RT450_SIGN_PFX" -readpass <(printf '%s' "$RT450_SIGN_PASSWORD") \
     -h sha256 -n "RT450 printer driver installer" "${timestamp[@]}" \
     -in "$file" -out "$file.signed" >/dev/null ||

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: a check of the libraries that the shipping programs import, a signing
 # of a copy of the shipping folder with a throwaway certificate and its verification
-# (the folder under test stays unsigned), the unit tests (natively, under
+# (the folder under test stays unsigned), an independent check of the driver catalogs
+# against the files they list, the unit tests (natively, under
 # AddressSanitizer and UndefinedBehaviorSanitizer), a bounded fuzz pass over the
 # file-text handling, a check of the resources compiled into setup.exe, a test of these
 # scripts on a machine without 32-bit programs, and the end-to-end tests of the real
@@ -40,6 +41,10 @@ ctest --test-dir "$root/native" --output-on-failure -j 2 | tee "$logs/unit.log"
 # ctest closes on "100% tests passed, 0 tests failed out of 120".
 unit_total=$(sed -nE 's/.* tests failed out of ([0-9]+)$/\1/p' "$logs/unit.log" | tail -n 1)
 passed=$((passed + ${unit_total:-0}))
+
+echo "== catalogs of the package folders"
+/usr/bin/python3 "$top/tests/catalogs/check_catalogs.py" "$root/dist" | tee "$logs/catalogs.log"
+tally "$logs/catalogs.log"
 
 echo "== bounded fuzz pass"
 "$top/scripts/fuzz.sh" 15 "$root/fuzz"

@@ -23,6 +23,8 @@ const char* ExitCodeMeaning(int code) {
         return "Windows protected print mode is on: it allows no third-party printer driver";
     case kExitProcessorNotSupported:
         return "this PC's processor (ARM64) needs a driver that the package does not have";
+    case kExitSignatureNotTrusted:
+        return "the driver package's signature is not trusted on this PC";
     case kExitNotAsAsked:
         return "the commands ran, but the printer is not there as asked";
     case kExitProcessOutlivedItsBound:

@@ -25,6 +25,8 @@ enum ExitCode : int {
     kExitSpoolerNotRunning = 30,           // the print spooler does not run
     kExitProtectedPrintMode = 31,          // protected print mode admits no driver of ours
     kExitProcessorNotSupported = 32,       // an ARM64 PC: the package has no driver for it
+    kExitSignatureNotTrusted = 33,         // the driver package's signature is not
+                                           // trusted on this PC
     kExitNotAsAsked = 34,                  // the commands ran, but the spooler shows no
                                            // queue as asked (or no staged driver for USB)
     kExitProcessOutlivedItsBound = 35,     // a printer-setup command or Setup64.exe did
@@ -44,9 +46,9 @@ inline constexpr ExitCode kExitCodes[] = {
     kExitStagingFailed,     kExitInfStagingFailed,    kExitCommandNotStarted,
     kExitNoUsbDevice,       kExitUsbUpdateFailed,     kExitSetup64Failed,
     kExitRemovalNeedsAdministrator, kExitUnexpectedError, kExitSpoolerNotRunning,
-    kExitProtectedPrintMode,        kExitProcessorNotSupported, kExitNotAsAsked,
-    kExitProcessOutlivedItsBound,   kExitRemovalLeftSomething, kExitNotElevated,
-    kExitAnotherInstallRunning,     kExitInvalidCommandLine,
+    kExitProtectedPrintMode,        kExitProcessorNotSupported, kExitSignatureNotTrusted,
+    kExitNotAsAsked,                kExitProcessOutlivedItsBound, kExitRemovalLeftSomething,
+    kExitNotElevated,               kExitAnotherInstallRunning, kExitInvalidCommandLine,
 };
 
 }  // namespace silent

@@ -20,6 +20,11 @@ bool LoggingSystem::LogFailure(const std::string& what) {
     return false;
 }
 
+bool LoggingSystem::LogStagingFailure(const std::string& what) {
+    stagingError_ = inner_.GetLastError();
+    return LogFailure(what);
+}
+
 bool LoggingSystem::HasProcAddress(const std::string& module, const std::string& procName) {
     return inner_.HasProcAddress(module, procName);
 }
@@ -180,7 +185,7 @@ bool LoggingSystem::SetupCopyOEMInf(const std::string& sourceInfPath,
                                     std::string& destinationName,
                                     std::string& destinationFileName) {
     if (!inner_.SetupCopyOEMInf(sourceInfPath, destinationName, destinationFileName))
-        return LogFailure("staging the INF file " + sourceInfPath);
+        return LogStagingFailure("staging the INF file " + sourceInfPath);
     log_.Write("staged the INF file " + sourceInfPath + " as " + destinationName);
     return true;
 }
@@ -196,14 +201,14 @@ bool LoggingSystem::UpdateDriverForPlugAndPlayDevices(const std::string& hardwar
                                                       const std::string& fullInfPath,
                                                       uint32_t installFlags) {
     if (!inner_.UpdateDriverForPlugAndPlayDevices(hardwareId, fullInfPath, installFlags))
-        return LogFailure("the driver update for " + hardwareId + " from " + fullInfPath);
+        return LogStagingFailure("the driver update for " + hardwareId + " from " + fullInfPath);
     log_.Write("updated the driver of " + hardwareId + " from " + fullInfPath);
     return true;
 }
 
 bool LoggingSystem::DiInstallDriver(const std::string& fullInfPath) {
     if (!inner_.DiInstallDriver(fullInfPath))
-        return LogFailure("staging the driver package " + fullInfPath);
+        return LogStagingFailure("staging the driver package " + fullInfPath);
     log_.Write("staged the driver package " + fullInfPath);
     return true;
 }

@@ -97,13 +97,20 @@ public:
     // Taken before the log is opened, so nothing to log here.
     sys::RunLockState TakeRunLock() override { return inner_.TakeRunLock(); }
 
+    // The error of the last failed staging of the driver package (the INF staged, the
+    // USB update, the pre-install); 0 when none failed.
+    uint32_t StagingError() const { return stagingError_; }
+
 private:
     // Logs "<what> failed: error <code> (0x<code>): <system text>" for the thread's
     // current last-error code, and leaves that code in place. Returns false.
     bool LogFailure(const std::string& what);
+    // LogFailure, keeping the code as the staging error.
+    bool LogStagingFailure(const std::string& what);
 
     sys::System& inner_;
     InstallLog& log_;
+    uint32_t stagingError_ = 0;
 };
 
 // "error 5 (0x00000005): <text>" for a code, with the system's text when it has one.

@@ -19,6 +19,7 @@
 #include "silent/LogLocation.h"
 #include "silent/LoggingSystem.h"
 #include "silent/OutcomeCheck.h"
+#include "silent/SignatureFailure.h"
 #include "silent/SilentUi.h"
 
 namespace silent {
@@ -244,7 +245,15 @@ int Run::Install() {
     const int installed = sequence_.InstallDriverAndPrinter(&userNotified, &outcome);
     // What the window program would tell at the end, for the reader of the log.
     sequence_.TellOutcome(installed, userNotified);
-    return Verified(ExitCodeFor(outcome));
+    const int code = ExitCodeFor(outcome);
+    // Another run cannot mend a package whose publisher this PC does not trust.
+    if ((code == kExitInfStagingFailed || code == kExitUsbUpdateFailed) &&
+        IsSignatureFailure(logged_.StagingError()))
+        return Failed(kExitSignatureNotTrusted,
+                      "the driver package's signature is not trusted on this PC: make it "
+                      "trust the publisher's certificate (Trusted Root Certification "
+                      "Authorities and Trusted Publishers), then run again");
+    return Verified(code);
 }
 
 int Run::Uninstall() {

@@ -266,6 +266,9 @@ const OutcomeCase kOutcomes[] = {
     {"usb, update fails", Host::Win8x86, {"/port:usb"},
      [](auto& s, auto&) { s.updateDriverError = sys::kErrorNoMoreItems; },
      silent::kExitUsbUpdateFailed, kConnectUsb, false},
+    {"usb, update fails for an untrusted root", Host::Win8x86, {"/port:usb"},
+     [](auto& s, auto&) { s.updateDriverError = 0x800B0109; },
+     silent::kExitSignatureNotTrusted, kConnectUsb, false},
     {"Setup64 installs", Host::Win10x64, {"/port:usb"},
      [](auto& s, auto&) { s.updateDriverError = sys::kErrorInWow64; s.exitCode = 1; },
      silent::kExitSuccess, "打印机安装成功!", true},
@@ -294,6 +297,19 @@ const OutcomeCase kOutcomes[] = {
     {"INF not staged", Host::Win7x64, {"/port:lpt1"},
      [](auto& s, auto&) { s.copyOemInfFails = true; }, silent::kExitInfStagingFailed,
      "打印机安装失败，取消安装!", false},
+    // A staging that fails for the package's signature: the PC needs the certificate.
+    {"INF not staged: no catalog", Host::Win10x64, {"/port:lpt1"},
+     [](auto& s, auto&) {
+         s.copyOemInfFails = true;
+         s.copyOemInfError = 0xE000022F;
+     },
+     silent::kExitSignatureNotTrusted, "打印机安装失败，取消安装!", false},
+    {"INF not staged: publisher not trusted", Host::Win7x64, {"/port:usb"},
+     [](auto& s, auto&) {
+         s.copyOemInfFails = true;
+         s.copyOemInfError = 0xE0000243;
+     },
+     silent::kExitSignatureNotTrusted, "打印机安装失败，取消安装!", false},
     {"copy fails", Host::Xp32, {"/port:lpt1"},
      [](auto& s, auto&) { s.failCopyTo = {"C:\\WINDOWS\\Driver Cache\\i386\\UNIDRV.DLL"}; },
      silent::kExitStagingFailed, "Access is denied.", false},
@@ -1040,6 +1056,33 @@ TEST_F(SilentSetup, TheRemovalStopsOnlyWhereItCannotBeDone) {
                            "\r\n") != std::string::npos,
                   refused);
         EXPECT_EQ(log.find("message \"") == std::string::npos, true) << "no box for a removal";
+    }
+}
+
+// A staging refused for the package's signature says what the PC needs; any other
+// failed staging keeps its own code.
+TEST_F(SilentSetup, AnUntrustedPackageIsToldAsSuch) {
+    // Columns: the staging's error, the exit code.
+    const std::pair<uint32_t, int> cases[] = {
+        {0xE0000242, silent::kExitSignatureNotTrusted},
+        {0xE0000247, silent::kExitSignatureNotTrusted},
+        {0x80096010, silent::kExitSignatureNotTrusted},
+        {0xE0000246, silent::kExitInfStagingFailed},  // the installer is not ready
+        {5, silent::kExitInfStagingFailed},
+    };
+    for (const auto& [error, code] : cases) {
+        SCOPED_TRACE(error);
+        system = fake::FakeSystem();
+        SetUp();
+        fake::MakeHost(system, Host::Win10x64);
+        fake::AddWholePackage(system);
+        system.copyOemInfFails = true;
+        system.copyOemInfError = error;
+        EXPECT_EQ(Run({"/port:lpt1"}), code);
+        const bool told = system.FileBytes(kLog).find(
+                              "  the driver package's signature is not trusted on this PC: "
+                              "make it trust the publisher's certificate") != std::string::npos;
+        EXPECT_EQ(told, code == silent::kExitSignatureNotTrusted);
     }
 }
 
