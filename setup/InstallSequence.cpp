@@ -121,34 +121,82 @@ void InstallSequence::OnInstall() {
     }
 }
 
-void InstallSequence::Run() {
-    ClassifyHost();
-    // A PC that cannot take the printer keeps what it has: the run ends before the
-    // removal, as a failed run ends.
-    if (CheckPc() == 0) {
-        ui_.ShowProgress(sys::RunStep::Finished, 1, 1);
-        ui_.PostQuit();
-        return;
-    }
-    if (RemovePreviousInstallations() == 0) ui_.PostQuit();
-    const std::vector<package::StagingPass> passes = package::StagingPasses();
-    const int stagingPasses = static_cast<int>(passes.size());
-    ui_.ShowProgress(sys::RunStep::Staging, 0, stagingPasses);
-    if (VerifyPackageFiles() == 0) ui_.PostQuit();
-
+bool InstallSequence::TakeSteps(InstallStepObserver& observer, InstallOutcome* outcome) {
+    // The staging passes follow from the host's class, known after the first step.
+    std::vector<package::StagingPass> passes;
+    int count = 0;
+    // Before, the step, after: false from the observer ends the run.
+    const auto take = [&](InstallStep step, int pass, const auto& work) {
+        if (!observer.BeforeStep(step, pass, count)) return false;
+        return observer.AfterStep(step, work());
+    };
+    if (!take(InstallStep::ClassifyHost, 0, [&] { return ClassifyHost(), 1; })) return false;
+    passes = package::StagingPasses();
+    count = static_cast<int>(passes.size());
+    if (!take(InstallStep::CheckPc, 0, [&] { return CheckPc(&pcCheckReport_); })) return false;
+    if (!take(InstallStep::RemovePrevious, 0, [&] { return RemovePreviousInstallations(); }))
+        return false;
+    if (!take(InstallStep::VerifyPackage, 0, [&] { return VerifyPackageFiles(); }))
+        return false;
     m_stagingDir.clear();
-    for (int done = 0; done < stagingPasses; ++done) {
-        if (StagePass(passes[done]) == 0) ui_.PostQuit();
-        if (done + 1 < stagingPasses)
-            ui_.ShowProgress(sys::RunStep::Staging, done + 1, stagingPasses);
+    for (int pass = 0; pass < count; ++pass) {
+        if (!take(InstallStep::StagePass, pass, [&] { return StagePass(passes[pass]); }))
+            return false;
+    }
+    int userNotified = 0;
+    int installed = 0;
+    if (!take(InstallStep::InstallPrinter, 0,
+              [&] { return installed = InstallDriverAndPrinter(&userNotified, outcome); }))
+        return false;
+    return take(InstallStep::TellOutcome, 0,
+                [&] { return TellOutcome(installed, userNotified), installed; });
+}
+
+namespace {
+
+// The window program's run: progress along the steps, and quit posted after a failed
+// one so that the later modal loops close at once; only a PC that cannot take the
+// printer ends it before the removal.
+class WindowRun : public InstallStepObserver {
+public:
+    explicit WindowRun(sys::UiPort& ui) : ui_(ui) {}
+
+    bool BeforeStep(InstallStep step, int pass, int passes) override {
+        switch (step) {
+        case InstallStep::VerifyPackage: ui_.ShowProgress(sys::RunStep::Staging, 0, passes); break;
+        case InstallStep::StagePass:
+            if (pass > 0) ui_.ShowProgress(sys::RunStep::Staging, pass, passes);
+            break;
+        case InstallStep::InstallPrinter: ui_.ShowProgress(sys::RunStep::Installation, 0, 1); break;
+        case InstallStep::TellOutcome: ui_.ShowProgress(sys::RunStep::Finished, 1, 1); break;
+        default: break;
+        }
+        return true;
     }
 
-    ui_.ShowProgress(sys::RunStep::Installation, 0, 1);
-    int userNotified = 0;
-    const int installed = InstallDriverAndPrinter(&userNotified);
-    ui_.ShowProgress(sys::RunStep::Finished, 1, 1);
-    TellOutcome(installed, userNotified);
-    ui_.PostQuit();
+    bool AfterStep(InstallStep step, int result) override {
+        if (result != 0) return true;
+        switch (step) {
+        case InstallStep::CheckPc:
+            ui_.ShowProgress(sys::RunStep::Finished, 1, 1);
+            ui_.PostQuit();
+            return false;
+        // The outcome message tells a failed installation, and posts quit itself.
+        case InstallStep::InstallPrinter:
+        case InstallStep::TellOutcome: return true;
+        default: ui_.PostQuit(); return true;
+        }
+    }
+
+private:
+    sys::UiPort& ui_;
+};
+
+}  // namespace
+
+void InstallSequence::Run() {
+    WindowRun window(ui_);
+    if (TakeSteps(window)) ui_.PostQuit();
 }
 
 }  // namespace setup

@@ -1,15 +1,17 @@
 #pragma once
-// The whole work behind the install button: classify the host, remove earlier
-// installations, verify and stage the package, install the printer, tell the outcome.
-// OnInstall is the window program's run: a failing step never stops it, it posts quit
-// and the run goes on, so that every later modal loop of the run closes at once. The
-// steps are public for a caller that stops at the first failing one instead.
+// The whole work behind the install button: classify the host, check the PC, remove
+// earlier installations, verify and stage the package, install the printer, tell the
+// outcome. OnInstall is the window program's run: a failing step (but the PC check)
+// never stops it, it posts quit and the run goes on, so that every later modal loop of
+// the run closes at once. TakeSteps serves a caller that stops at the first failing
+// step instead.
 
 #include <string>
 
 #include "host/PcChecks.h"
 #include "package/StagingDestinations.h"
 #include "setup/DriverInstallation.h"
+#include "setup/InstallSteps.h"
 #include "setup/Removal.h"
 #include "sys/UiPort.h"
 #include "sys/System.h"
@@ -28,8 +30,14 @@ public:
     // box and ends the run as a failure does (quit posted).
     void OnInstall();
 
-    // The steps of a run, in the order OnInstall takes them. Each step that can fail
-    // returns 0 when it did, after telling the user why.
+    // Takes the steps of an install run in their order (InstallSteps.h), as the observer
+    // lets it. True when every step was taken. *outcome, when given, says how the
+    // installation ended; the PC checks' report stays in LastPcCheck().
+    bool TakeSteps(InstallStepObserver& observer, InstallOutcome* outcome = nullptr);
+    const host::PcCheckReport& LastPcCheck() const { return pcCheckReport_; }
+
+    // The steps of a run. Each step that can fail returns 0 when it did, after telling
+    // the user why.
     void ClassifyHost();
     // Whether this PC can take the printer, before anything changes: one box for each
     // thing that keeps it from the printer, and 0 when there was one. The report, when
@@ -60,6 +68,7 @@ private:
     sys::System& system_;
     sys::UiPort& ui_;
     bool started_ = false;
+    host::PcCheckReport pcCheckReport_;
 };
 
 }  // namespace setup

@@ -99,7 +99,7 @@ int PcFindingCode(host::PcCheck finding) {
     return kExitUnexpectedError;
 }
 
-class Run {
+class Run : public setup::InstallStepObserver {
 public:
     Run(sys::System& system, sys::UnattendedSystem& unattended, InstallLog& log,
         const Options& options)
@@ -110,8 +110,12 @@ public:
           ui_(log, options.port == Port::Parallel ? PORT_PARALLEL : PORT_USB),
           sequence_(logged_, ui_) {}
 
+    // The install run's steps, as the window program takes them, stopping at the first
+    // that fails.
     int Install();
     int Uninstall();
+    bool BeforeStep(setup::InstallStep step, int pass, int passes) override;
+    bool AfterStep(setup::InstallStep step, int result) override;
     // What setup.exe tells when a step throws; the run ends there.
     int Unexpected(const std::string& what) {
         log_.Write("unexpected error: " + what);
@@ -135,10 +139,15 @@ private:
         log_.Write(why);
         return code;
     }
+    // Ends the steps with the code: false, for AfterStep.
+    bool StopWith(int code, const std::string& why) {
+        code_ = Failed(code, why);
+        return false;
+    }
     void ClassifyHost();
-    // 0 when this PC can take the printer; else the code of the first thing that keeps
-    // it from the printer.
-    int CheckPc();
+    // Whether this PC can take the printer, by the checks just made; the code of the
+    // first thing that keeps it from the printer otherwise.
+    bool PcCanTakeThePrinter(int canTake);
     // 0 when the removal can be done; else the code of the first thing that keeps it
     // from being done. A PC that could not take the printer may still have one to
     // remove: only the spooler and the rights count.
@@ -159,6 +168,7 @@ private:
     LoggingSystem logged_;
     SilentUi ui_;
     setup::InstallSequence sequence_;
+    int code_ = kExitSuccess;  // the code of the step that ended the install run
 };
 
 void Run::ClassifyHost() {
@@ -188,16 +198,15 @@ int Run::CheckPcForRemoval() {
     return kExitSuccess;
 }
 
-int Run::CheckPc() {
-    log_.SetStep("pc");
-    host::PcCheckReport report;
-    const int canTake = sequence_.CheckPc(&report);
+bool Run::PcCanTakeThePrinter(int canTake) {
+    const host::PcCheckReport& report = sequence_.LastPcCheck();
     LogCheckFailures(report);
-    if (canTake != 0) return kExitSuccess;
+    if (canTake != 0) return true;
     for (const host::PcCheck finding : report.findings)
         log_.Write(std::string("this PC cannot take the printer: ") + PcFindingLine(finding));
     log_.Write("nothing was changed");
-    return PcFindingCode(report.findings.front());
+    code_ = PcFindingCode(report.findings.front());
+    return false;
 }
 
 int Run::Verified(int code) {
@@ -213,38 +222,59 @@ int Run::Verified(int code) {
     return code;
 }
 
-int Run::Install() {
-    // Before the marker goes, since that is the first change.
-    if (const int code = CheckPc(); code != kExitSuccess) return code;
-    if (!RemoveMarker())
-        return Failed(kExitUnexpectedError,
-                      "nothing was changed: the marker of an earlier run stays");
-    ClassifyHost();
-
-    Step("remove", "removing what earlier installations left");
-    if (sequence_.RemovePreviousInstallations() == 0)
-        return Failed(kExitCommandNotStarted, "a deletion command for RT450 did not start");
-
-    Step("verify", "checking the package folder");
-    if (sequence_.VerifyPackageFiles() == 0)
-        return Failed(kExitDamagedPackage, "a file of the package folder is missing");
-
-    Step("stage", "copying the driver files");
-    sequence_.m_stagingDir.clear();
-    for (const package::StagingPass pass : package::StagingPasses()) {
-        if (sequence_.StagePass(pass) == 0)
-            return Failed(kExitStagingFailed, "the driver files were not copied into " +
-                                                  (sequence_.m_stagingDir.empty()
-                                                       ? std::string("the staging folder")
-                                                       : sequence_.m_stagingDir));
-    }
-
-    Step("install", "installing the driver and the printer");
-    int userNotified = 0;
-    setup::InstallOutcome outcome = setup::InstallOutcome::UsbUpdateFailed;
-    const int installed = sequence_.InstallDriverAndPrinter(&userNotified, &outcome);
+bool Run::BeforeStep(setup::InstallStep step, int pass, int) {
+    switch (step) {
+    case setup::InstallStep::ClassifyHost: Step("host", "classifying the host"); break;
+    case setup::InstallStep::CheckPc: log_.SetStep("pc"); break;
+    // The marker goes right before the first change: a PC that cannot take the printer
+    // keeps it, and a run that fails after this leaves none.
+    case setup::InstallStep::RemovePrevious:
+        if (!RemoveMarker()) {
+            code_ = Failed(kExitUnexpectedError,
+                           "nothing was changed: the marker of an earlier run stays");
+            return false;
+        }
+        Step("remove", "removing what earlier installations left");
+        break;
+    case setup::InstallStep::VerifyPackage: Step("verify", "checking the package folder"); break;
+    case setup::InstallStep::StagePass:
+        if (pass == 0) Step("stage", "copying the driver files");
+        break;
+    case setup::InstallStep::InstallPrinter:
+        Step("install", "installing the driver and the printer");
+        break;
     // What the window program would tell at the end, for the reader of the log.
-    sequence_.TellOutcome(installed, userNotified);
+    case setup::InstallStep::TellOutcome: break;
+    }
+    return true;
+}
+
+bool Run::AfterStep(setup::InstallStep step, int result) {
+    switch (step) {
+    case setup::InstallStep::ClassifyHost: log_.Write(HostDescription()); return true;
+    case setup::InstallStep::CheckPc: return PcCanTakeThePrinter(result);
+    case setup::InstallStep::RemovePrevious:
+        return result != 0 ||
+               StopWith(kExitCommandNotStarted, "a deletion command for RT450 did not start");
+    case setup::InstallStep::VerifyPackage:
+        return result != 0 ||
+               StopWith(kExitDamagedPackage, "a file of the package folder is missing");
+    case setup::InstallStep::StagePass:
+        return result != 0 ||
+               StopWith(kExitStagingFailed, "the driver files were not copied into " +
+                                                (sequence_.m_stagingDir.empty()
+                                                     ? std::string("the staging folder")
+                                                     : sequence_.m_stagingDir));
+    // The outcome decides the code once the steps are taken.
+    case setup::InstallStep::InstallPrinter:
+    case setup::InstallStep::TellOutcome: return true;
+    }
+    return true;
+}
+
+int Run::Install() {
+    setup::InstallOutcome outcome = setup::InstallOutcome::UsbUpdateFailed;
+    if (!sequence_.TakeSteps(*this, &outcome)) return code_;
     const int code = ExitCodeFor(outcome);
     // Another run cannot mend a package whose publisher this PC does not trust.
     if ((code == kExitInfStagingFailed || code == kExitUsbUpdateFailed) &&
