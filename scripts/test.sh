@@ -2,7 +2,8 @@
 # Runs every test: a check of the libraries that the shipping programs import, a signing
 # of a copy of the shipping folder with a throwaway certificate and its verification
 # (the folder under test stays unsigned), an independent check of the driver catalogs
-# against the files they list, the unit tests (natively, under
+# against the files they list and their reading by Wine's own catalog and set-up calls
+# (64-bit Wine, which runs everywhere), the unit tests (natively, under
 # AddressSanitizer and UndefinedBehaviorSanitizer), a bounded fuzz pass over the
 # file-text handling, a check of the resources compiled into setup.exe, a test of these
 # scripts on a machine without 32-bit programs, and the end-to-end tests of the real
@@ -45,6 +46,11 @@ passed=$((passed + ${unit_total:-0}))
 echo "== catalogs of the package folders"
 /usr/bin/python3 "$top/tests/catalogs/check_catalogs.py" "$root/dist" | tee "$logs/catalogs.log"
 tally "$logs/catalogs.log"
+
+echo "== the driver catalogs as the system's own calls see them (64-bit Wine)"
+python3 "$top/tests/catalogs/run_wine_catalogs.py" "$root/dist" \
+  "$root/win64/tests/catalogs/catalog_probe.exe" "$root/wine-catalogs" | tee "$logs/wine-catalogs.log"
+tally "$logs/wine-catalogs.log"
 
 echo "== bounded fuzz pass"
 "$top/scripts/fuzz.sh" 15 "$root/fuzz"
