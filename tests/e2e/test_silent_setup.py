@@ -43,6 +43,7 @@ EXIT_DAMAGED_PACKAGE = 21
 EXIT_NO_USB_DEVICE = 25
 EXIT_USB_UPDATE_FAILED = 26
 EXIT_SETUP64_FAILED = 27
+EXIT_PROTECTED_PRINT_MODE = 31
 EXIT_NOT_AS_ASKED = 34
 EXIT_ANOTHER_INSTALL_RUNNING = 1618
 EXIT_INVALID_COMMAND_LINE = 1639
@@ -313,6 +314,28 @@ class SilentInstall(SilentCase):
 
 
 class SilentFailures(SilentCase):
+    @cases(["win7-32", "win10-64"])
+    def test_protected_print_mode(self, host_name):
+        # The policy that turns protected print mode on: the run changes nothing and
+        # says why (the spooler of Wine answers, and its other checks find nothing).
+        host = self.open_host(host_name)
+        host.install_dist()
+        view = ["/reg:64"] if host.host_class.is_64bit else []
+        self.check_equal(host.session.run(
+            "reg", "add", r"HKLM\Software\Policies\Microsoft\Windows NT\Printers\WPP", "/v",
+            "WindowsProtectedPrintGroupPolicyState", "/t", "REG_DWORD", "/d", "1", "/f", *view,
+            name="reg"), 0, "the policy value set")
+        code, run = self.silent(host, rf"/port:lpt1 /log:{LOG}")
+        self.check_equal(code, EXIT_PROTECTED_PRINT_MODE, "exit code")
+        self.check_nothing_installed(host)
+        self.check_equal(self.log(host)[-3:], [
+            ("pc", "this PC cannot take the printer: Windows protected print mode is on"),
+            ("pc", "nothing was changed"),
+            ("end", "exit code 31: Windows protected print mode is on: it allows no "
+                    "third-party printer driver"),
+        ], "the log's last lines")
+        self.check_marker(host, None)
+
     @cases(["xp32", "win7-32", "win10-64"])
     def test_damaged_package(self, host_name):
         facts = HOSTS[host_name]
