@@ -44,6 +44,7 @@ EXIT_NO_USB_DEVICE = 25
 EXIT_USB_UPDATE_FAILED = 26
 EXIT_SETUP64_FAILED = 27
 EXIT_PROTECTED_PRINT_MODE = 31
+STARTF_USESTDHANDLES = 0x100
 EXIT_NOT_AS_ASKED = 34
 EXIT_ANOTHER_INSTALL_RUNNING = 1618
 EXIT_INVALID_COMMAND_LINE = 1639
@@ -234,6 +235,26 @@ class SilentInstall(SilentCase):
             ("marker", marker_written("LPT1:")),
             ("end", "exit code 0: success"),
         ])
+
+    def test_commands_get_a_clean_start_up_record(self):
+        # Started as deployment agents start it, with its standard handles redirected
+        # (the harness sends them to a file): the printer-setup commands get neither
+        # those handles nor the C runtime's handle table.
+        host = self.open_host("win7-32")
+        host.install_dist()
+        self.printer_setup_does_its_work(host)
+        process = host.session.launch(rf"{DIST}\{SILENT}", "/port:lpt1", f"/log:{LOG}",
+                                      cwd=host.path(DIST))
+        self.check_equal(host.session.wait(process, RUN_TIMEOUT_MS // 1000), EXIT_SUCCESS,
+                         "exit code")
+        started = host.commands(at_least=2)
+        self.check_equal(len(started), 2, "printer-setup commands")
+        for command in started:
+            startup = command.startup or {}
+            self.check_equal(int(startup.get("flags", "0x0"), 16) & STARTF_USESTDHANDLES, 0,
+                             f"standard handles handed to {command.command_line}")
+            self.check_equal(startup.get("reserved2_bytes"), 0,
+                             f"the handle table handed to {command.command_line}")
 
     # row: the device script, the exit code, the calls that reached the device layer,
     # the printer-setup commands, Setup64.exe's exit code, the last message of the log,
@@ -429,6 +450,7 @@ class SilentFailures(SilentCase):
         # setup.exe holds the run lock from the click on: its window alone is no run.
         host = self.open_host("win7-32")
         host.install_dist()
+        self.printer_setup_does_its_work(host)
         window = host.session.launch(rf"{DIST}\setup.exe", cwd=host.path(DIST))
         code, run = self.silent(host, rf"/port:lpt1 /log:{LOG}",
                                 before=[f"wait {MAIN_CAPTION} {START_TIMEOUT_MS}"])
@@ -437,7 +459,6 @@ class SilentFailures(SilentCase):
                                        "gone 10000"]) + "\n")
         self.check_robot(closed)
         self.check_equal(host.session.wait(window, 30), 0, "setup.exe exit code")
-
 
     def test_second_run_at_once(self):
         # The first run holds its mutex from before it classifies the host until it
