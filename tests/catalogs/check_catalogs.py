@@ -2,8 +2,8 @@
 """Checks the catalog of every package folder of a shipping folder against the files
 beside it, independently of the code that wrote it: the catalog is read with a schema-
 less DER parser, the INF's copy list is read by a parser of this file's own, and each
-PE image is hashed by walking its sections as the Authenticode specification describes
-(the generator cuts ranges out of the whole file instead).
+PE image is hashed by walking its sections as the platform's Authenticode format
+describes (the generator cuts ranges out of the whole file instead).
 
     check_catalogs.py <dist-dir>
 
@@ -99,9 +99,10 @@ def copy_list(inf_text):
 
 
 def authenticode_sha1(data):
-    """The image hash by the specification's walk: the headers without the checksum and
-    the certificate table entry, each section's raw data in file order, then any data
-    behind the sections up to the certificate table. None for no PE image."""
+    """The image hash by the Authenticode format's walk: the headers without the
+    checksum and the certificate table entry, each section's raw data in file order,
+    then any data behind the sections up to the certificate table. None for no PE
+    image."""
     if data[:2] != b"MZ":
         return None
     pe = struct.unpack_from("<I", data, 0x3C)[0]
