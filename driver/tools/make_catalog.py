@@ -72,8 +72,12 @@ class MemberInfo(core.Sequence):
     _fields = [("subject_guid", core.BMPString), ("cert_version", core.Integer)]
 
 
+class AnyValues(core.SetOf):
+    _child_spec = core.Any
+
+
 class Attribute(core.Sequence):
-    _fields = [("type", core.ObjectIdentifier), ("values", core.SetOf, {"spec": core.Any})]
+    _fields = [("type", core.ObjectIdentifier), ("values", AnyValues)]
 
 
 class Attributes(core.SetOf):
@@ -122,7 +126,7 @@ class DigestAlgorithms(core.SetOf):
 class SignedData(core.Sequence):
     _fields = [("version", core.Integer), ("digest_algorithms", DigestAlgorithms),
                ("content_info", EncapsulatedContent),
-               ("signer_infos", core.SetOf, {"spec": core.Any})]
+               ("signer_infos", AnyValues)]
 
 
 class ContentInfo(core.Sequence):
