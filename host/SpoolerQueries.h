@@ -8,7 +8,9 @@
 
 namespace host {
 
-// The spooler's environment of the 64-bit drivers, which 64-bit Windows prints with.
+// The spooler's environments: of the 32-bit drivers, and of the 64-bit ones, which 64-bit
+// Windows prints with.
+inline constexpr const char* kEnvironmentX86 = "Windows NT x86";
 inline constexpr const char* kEnvironmentX64 = "Windows x64";
 
 // In the environment of this 32-bit process ("Windows NT x86").

@@ -1,6 +1,7 @@
 #include "package/StagingDestinations.h"
 
 #include "host/Platform.h"
+#include "host/SpoolerQueries.h"
 
 namespace package {
 
@@ -21,7 +22,8 @@ bool StagingDestination(sys::System& system, StagingPass pass, std::string& dire
         directory = windowsDirectory + kDriverCacheSuffix;
         return true;
     }
-    const char* const environment = g_is64BitOs != 0 ? "Windows x64" : "Windows NT x86";
+    const char* const environment =
+        g_is64BitOs != 0 ? host::kEnvironmentX64 : host::kEnvironmentX86;
     return system.GetPrinterDriverDirectory(environment, directory);
 }
 

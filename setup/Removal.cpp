@@ -20,11 +20,8 @@ const char* const kArchitectureX64 = " /h \"x64\"";
 const char* const kRunAsAdministratorText =
     "请尝试以\"管理员身份\"运行安装程序以获得更多支持!";
 constexpr uint32_t kPauseBetweenDeletions = 100;
-// One read of this many bytes; the recorded name is what precedes the first zero byte,
-// and never more than one byte less than the read.
-constexpr uint32_t kRecordReadBytes = 64;
+// The recorded name is never more than one byte less than the read.
 constexpr std::size_t kRecordedNameMaxBytes = kRecordReadBytes - 1;
-constexpr int kLastScannedInf = 99;
 
 // The names and file texts are zero-terminated texts to the system.
 std::string UpToFirstZero(const std::string& bytes) { return bytes.substr(0, bytes.find('\0')); }
@@ -72,7 +69,7 @@ void UninstallInfsNaming(sys::System& system, sys::UiPort& ui, const std::string
         ownSearch.emplace(std::vector<std::string>{name}, AnsiCodePageLeadBytes(system));
     std::vector<int> counts;
     for (int number = 0; number <= kLastScannedInf; ++number) {
-        const std::string candidate = "oem" + std::to_string(number) + ".inf";
+        const std::string candidate = ScannedInfName(number);
         const std::string path = kInfDirectory + candidate;
         const int count = infCounts != nullptr
                               ? infCounts->Count(path, name)
@@ -116,6 +113,8 @@ int RemoveFor(sys::System& system, sys::UiPort& ui, const std::string& name,
 }
 
 }  // namespace
+
+std::string ScannedInfName(int number) { return "oem" + std::to_string(number) + ".inf"; }
 
 int RemovePreviousInstallation(sys::System& system, sys::UiPort& ui, const std::string& name) {
     return RemoveFor(system, ui, name, nullptr, nullptr);

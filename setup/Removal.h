@@ -2,6 +2,7 @@
 // Removal of what earlier installations of a printer name left behind: its print queue,
 // its printer driver and the INF file staged for it.
 
+#include <cstdint>
 #include <string>
 
 #include "setup/CandidateCounts.h"
@@ -19,6 +20,13 @@ struct RemovalRequest {
     // Out: the staged INF files whose uninstall failed (the user was told of each).
     int failedUninstalls = 0;
 };
+
+// A record file is read in one read of this many bytes; the recorded name is what
+// precedes the first zero byte.
+inline constexpr uint32_t kRecordReadBytes = 64;
+// Without a record, the scan looks at oem0.inf to oem<kLastScannedInf>.inf.
+inline constexpr int kLastScannedInf = 99;
+std::string ScannedInfName(int number);
 
 // On hosts where no platform flag is set, does nothing and returns 1. Otherwise deletes
 // the queue and the driver of that name when the spooler lists them (the commands are

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/Platform.h"
+#include "host/SpoolerQueries.h"
 #include "setup/DriverInstallation.h"
 #include "setup/ModelName.h"
 #include "setup/Removal.h"
@@ -15,15 +16,10 @@ namespace silent {
 namespace {
 const char* const kParallelPort = "LPT1:";
 const char* const kUsbPortPrefix = "usb";
-const char* const kEnvironmentX86 = "Windows NT x86";
-const char* const kEnvironmentX64 = "Windows x64";
 // How long the spooler may take to make a USB printer's queue, and how often it is
 // asked meanwhile.
 constexpr uint32_t kUsbQueueWithinMilliseconds = 60 * 1000;
 constexpr uint32_t kUsbQueuePollMilliseconds = 1000;
-constexpr int kLastScannedInf = 99;
-// The record's read, as the removal reads it.
-constexpr uint32_t kRecordReadBytes = 64;
 
 std::string Quoted(const std::string& text) { return '"' + text + '"'; }
 
@@ -61,9 +57,9 @@ Seen LookForQueue(sys::System& system, Port port) {
 }
 
 std::vector<std::string> DriverEnvironments() {
-    std::vector<std::string> environments{kEnvironmentX86};
+    std::vector<std::string> environments{host::kEnvironmentX86};
     if (host::CurrentHostClass() == host::HostClass::Host64)
-        environments.push_back(kEnvironmentX64);
+        environments.push_back(host::kEnvironmentX64);
     return environments;
 }
 
@@ -88,7 +84,7 @@ Seen SeeInstalledQueue(sys::System& system, Port port) {
 
 Seen SeeDriverWaitingForDevice(sys::System& system) {
     const std::string record = setup::RecordFilePath(g_modelName);
-    const sys::FileRead read = system.ReadFile(record, kRecordReadBytes);
+    const sys::FileRead read = system.ReadFile(record, setup::kRecordReadBytes);
     if (!read.opened || !read.readOk)
         return {false, "the record file " + record + " could not be read"};
     const std::string infName = read.bytes.substr(0, read.bytes.find('\0'));
@@ -117,8 +113,8 @@ Seen SeeNothingLeft(sys::System& system) {
     }
     const std::string record = setup::RecordFilePath(g_modelName);
     if (system.PathFileExists(record)) left.push_back("the record file " + record);
-    for (int number = 0; number <= kLastScannedInf; ++number) {
-        const std::string path = setup::kInfDirectory + ("oem" + std::to_string(number) + ".inf");
+    for (int number = 0; number <= setup::kLastScannedInf; ++number) {
+        const std::string path = setup::kInfDirectory + setup::ScannedInfName(number);
         if (setup::CountOccurrencesInFile(system, path, setup::kModelName) > 0)
             left.push_back("the staged INF file " + path);
     }

@@ -171,10 +171,11 @@ private:
     int code_ = kExitSuccess;  // the code of the step that ended the install run
 };
 
+// The removal classifies the host on its own, with the install run's lines.
 void Run::ClassifyHost() {
-    Step("host", "classifying the host");
+    BeforeStep(setup::InstallStep::ClassifyHost, 0, 0);
     sequence_.ClassifyHost();
-    log_.Write(HostDescription());
+    AfterStep(setup::InstallStep::ClassifyHost, 1);
 }
 
 void Run::LogCheckFailures(const host::PcCheckReport& report) {

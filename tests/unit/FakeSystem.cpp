@@ -482,7 +482,7 @@ bool FakeSystem::GetPrinterDriverDirectory(const std::string& environment,
                                            std::string& directory) {
     calls.push_back("GetPrinterDriverDirectory " + environment);
     if (Injected("GetPrinterDriverDirectory")) return false;
-    if (printerDriverDirectoryFails) return Fail(1722);  // RPC_S_SERVER_UNAVAILABLE
+    if (printerDriverDirectoryFails) return Fail(sys::kRpcServerUnavailable);
     auto it = printerDriverDirectories.find(environment);
     if (it == printerDriverDirectories.end()) return Fail(1805);  // invalid environment
     directory = it->second;
@@ -506,7 +506,7 @@ bool FakeSystem::EnumPrinterDriversIn(const std::string& environment,
     calls.push_back("EnumPrinterDriversIn " + environment);
     names.clear();
     if (Injected("EnumPrinterDriversIn")) return false;
-    if (spoolerDown) return Fail(1722);  // RPC_S_SERVER_UNAVAILABLE
+    if (spoolerDown) return Fail(sys::kRpcServerUnavailable);
     if (environment == "Windows NT x86") names = drivers;
     else if (environment == "Windows x64") names = drivers64;
     else return Fail(1805);  // ERROR_INVALID_ENVIRONMENT
@@ -517,7 +517,7 @@ bool FakeSystem::EnumPrinterQueues(std::vector<sys::PrinterQueue>& queues) {
     calls.push_back("EnumPrinterQueues");
     queues.clear();
     if (Injected("EnumPrinterQueues")) return false;
-    if (spoolerDown) return Fail(1722);
+    if (spoolerDown) return Fail(sys::kRpcServerUnavailable);
     for (const std::string& name : printers) {
         sys::PrinterQueue queue;
         const auto details = printerDetails.find(name);

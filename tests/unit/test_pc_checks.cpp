@@ -320,16 +320,21 @@ TEST_F(PcChecks, AFailingCheckCallLetsTheRunGoOn) {
         {"GetTokenInformationTokenElevation", Host::Win7x86, PcCheck::Administrator},
         {"CheckTokenMembershipAdministrators", Host::Xp32, PcCheck::Administrator},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.method);
+    // A packaged machine of the host with the call failing, and a window that answers
+    // the port dialog with LPT1:.
+    const auto arrange = [](const Case& c, fake::FakeSystem& machine, fake::FakeUi& window) {
         fake::SetFlags(0, 0, 0);
-        fake::FakeSystem machine;
-        fake::FakeUi window;
         fake::AddWholePackage(machine);
         machine.AddDirectory("C:\\WINDOWS\\Driver Cache\\i386");
         fake::MakeHost(machine, c.host);
         machine.failMethod = c.method;
         window.portChoice = 76;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.method);
+        fake::FakeSystem machine;
+        fake::FakeUi window;
+        arrange(c, machine, window);
 
         setup::InstallSequence sequence(machine, window);
         sequence.ClassifyHost();
@@ -341,14 +346,9 @@ TEST_F(PcChecks, AFailingCheckCallLetsTheRunGoOn) {
         EXPECT_EQ(report.failures[0].error, fake::FakeSystem::kInjectedError);
         EXPECT_TRUE(window.boxes.empty());
 
-        fake::SetFlags(0, 0, 0);
         fake::FakeSystem again;
         fake::FakeUi againWindow;
-        fake::AddWholePackage(again);
-        again.AddDirectory("C:\\WINDOWS\\Driver Cache\\i386");
-        fake::MakeHost(again, c.host);
-        again.failMethod = c.method;
-        againWindow.portChoice = 76;
+        arrange(c, again, againWindow);
         setup::InstallSequence(again, againWindow).OnInstall();
         EXPECT_EQ(againWindow.Texts(), std::vector<std::string>{"打印机安装成功!"});
     }
