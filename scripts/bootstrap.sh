@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   wine wine32:i386 wine64
-  xvfb x11-apps x11-utils xdotool imagemagick fonts-noto-cjk locales
+  xvfb x11-apps x11-utils xdotool imagemagick fontconfig fonts-noto-cjk locales
   python3 python3-pil python3-asn1crypto zip fonts-arphic-gbsn00lp osslsigncode openssl
 )
 
