@@ -33,6 +33,7 @@ constexpr uint32_t kNoDevicePauseMilliseconds = 1000;
 constexpr uint32_t kSetupExitUnknown = 11;
 constexpr uint32_t kSetupExitInstalled = 1;
 constexpr uint32_t kSetupExitNoDevice = 10;
+constexpr uint32_t kSetupExitSignatureNotTrusted = 12;
 
 void Tell(sys::UiPort& ui, const char* text) {
     ui.MessageBox(text, kInfoCaption, sys::kMbIconInformation);
@@ -86,6 +87,9 @@ int InstallThroughSetup64(sys::System& system, sys::UiPort& ui,
     }
     const uint32_t exitCode = run.exitCodeKnown ? run.exitCode : kSetupExitUnknown;
     if (exitCode == kSetupExitInstalled) return Ended(outcome, InstallOutcome::Installed, 1);
+    // The window program takes it as any other failure of Setup64.exe.
+    if (exitCode == kSetupExitSignatureNotTrusted)
+        return Ended(outcome, InstallOutcome::Setup64SignatureNotTrusted, 0);
     if (exitCode != kSetupExitNoDevice) return Ended(outcome, InstallOutcome::Setup64Failed, 0);
     // No printer plugged in: the package waits in the driver store for it.
     if (!StartPrinterSetupCommand(system, commands.driver)) {

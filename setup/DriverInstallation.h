@@ -39,6 +39,7 @@ enum class InstallOutcome {
                           // install it when it is plugged in later
     UsbUpdateFailed,      // the USB update failed with another code
     Setup64Failed,        // Setup64.exe ended with another exit code
+    Setup64SignatureNotTrusted,  // Setup64.exe failed for the package's signature
 };
 
 // 1 when the printer is taken as installed, 0 when not. Sets *userNotified to 1 when it

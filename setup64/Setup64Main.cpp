@@ -1,5 +1,7 @@
 #include "setup64/Setup64Main.h"
 
+#include "package/SignatureFailure.h"
+
 namespace setup64 {
 
 int RunSetup64(sys::System& system, const std::vector<std::string>& args) {
@@ -11,11 +13,10 @@ int RunSetup64(sys::System& system, const std::vector<std::string>& args) {
     const std::string fullInfPath = system.GetFullPathName(args[1]);
     if (fullInfPath.empty()) return kExitFailed;
 
-    int result = kExitFailed;
     if (system.UpdateDriverForPlugAndPlayDevices(hardwareId, fullInfPath,
-                                                 sys::kInstallFlagForce)) {
-        result = kExitInstalled;
-    } else if (system.GetLastError() == sys::kErrorNoSuchDevinst) {
+                                                 sys::kInstallFlagForce))
+        return kExitInstalled;
+    if (system.GetLastError() == sys::kErrorNoSuchDevinst) {
         // Exit 10 promises that the printer installs itself when plugged in. Where the
         // system has a driver store (DiInstallDriverA exists) that holds once the package
         // is in it, so a failed pre-install is a failure. 64-bit XP and Server 2003 have
@@ -24,9 +25,10 @@ int RunSetup64(sys::System& system, const std::vector<std::string>& args) {
         // place.
         if (!system.HasProcAddress("newdev", "DiInstallDriverA") ||
             system.DiInstallDriver(fullInfPath))
-            result = kExitPackagePreinstalled;
+            return kExitPackagePreinstalled;
     }
-    return result;
+    return package::IsSignatureFailure(system.GetLastError()) ? kExitSignatureNotTrusted
+                                                               : kExitFailed;
 }
 
 }  // namespace setup64

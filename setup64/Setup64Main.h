@@ -17,6 +17,9 @@ constexpr int kExitBadArguments = 2;   // not exactly a hardware id and an INF p
 // No device has the hardware id; the package is in the driver store, or the system has
 // none and the INF is staged, so Plug and Play installs it when the printer is plugged in.
 constexpr int kExitPackagePreinstalled = 10;
+// The update or the pre-install failed for the package's signature (no catalog, a
+// publisher this PC does not trust): only the PC's trust mends it, not another run.
+constexpr int kExitSignatureNotTrusted = 12;
 
 // args are the arguments after the program name: the hardware id and the INF path,
 // which may be relative to the current directory. Returns one of the exit codes.

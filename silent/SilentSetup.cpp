@@ -5,6 +5,7 @@
 #include "host/PcChecks.h"
 #include "host/Platform.h"
 #include "package/Package.h"
+#include "package/SignatureFailure.h"
 #include "package/StagingDestinations.h"
 #include "setup/DriverInstallation.h"
 #include "setup/InstallSequence.h"
@@ -19,7 +20,6 @@
 #include "silent/LogLocation.h"
 #include "silent/LoggingSystem.h"
 #include "silent/OutcomeCheck.h"
-#include "silent/SignatureFailure.h"
 #include "silent/SilentUi.h"
 
 namespace silent {
@@ -65,6 +65,7 @@ int ExitCodeFor(setup::InstallOutcome outcome) {
     case setup::InstallOutcome::NoUsbDevice: return kExitNoUsbDevice;
     case setup::InstallOutcome::UsbUpdateFailed: return kExitUsbUpdateFailed;
     case setup::InstallOutcome::Setup64Failed: return kExitSetup64Failed;
+    case setup::InstallOutcome::Setup64SignatureNotTrusted: return kExitSignatureNotTrusted;
     }
     return kExitUsbUpdateFailed;
 }
@@ -278,8 +279,9 @@ int Run::Install() {
     if (!sequence_.TakeSteps(*this, &outcome)) return code_;
     const int code = ExitCodeFor(outcome);
     // Another run cannot mend a package whose publisher this PC does not trust.
-    if ((code == kExitInfStagingFailed || code == kExitUsbUpdateFailed) &&
-        IsSignatureFailure(logged_.StagingError()))
+    if (code == kExitSignatureNotTrusted ||
+        ((code == kExitInfStagingFailed || code == kExitUsbUpdateFailed) &&
+         package::IsSignatureFailure(logged_.StagingError())))
         return Failed(kExitSignatureNotTrusted,
                       "the driver package's signature is not trusted on this PC: make it "
                       "trust the publisher's certificate (Trusted Root Certification "

@@ -614,7 +614,7 @@ bool FakeSystem::DiInstallDriver(const std::string& fullInfPath) {
     calls.push_back("DiInstallDriver " + fullInfPath);
     if (Injected("DiInstallDriver")) return false;
     if (!hasDiInstallDriver) return Fail(kErrorProcNotFound);
-    if (diInstallDriverFails) return Fail(kErrorAccessDenied);
+    if (diInstallDriverError != 0) return Fail(diInstallDriverError);
     return true;
 }
 

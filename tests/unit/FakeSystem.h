@@ -93,7 +93,7 @@ public:
     // Run after an update that succeeded, e.g. to make the queue that Windows makes.
     std::function<void()> onDriverUpdated;
     bool hasDiInstallDriver = true;          // newdev.dll exports DiInstallDriverA
-    bool diInstallDriverFails = false;
+    uint32_t diInstallDriverError = 0;       // 0: the pre-install succeeds
 
     // The run lock, as the real one answers: another run's holds it (183
     // ERROR_ALREADY_EXISTS), another account's run or a stranger made it (5

@@ -346,6 +346,8 @@ TEST_F(InstallationTest, OutcomeTable) {
          {kStartFailed}, 1, 0},
         {"setup64 exit 0", 1, 0, 1, 85, 0xE0000235, 0, true, false, None, {}, 0, 0},
         {"setup64 exit 2", 1, 0, 1, 85, 0xE0000235, 2, true, false, None, {}, 0, 0},
+        // The window program takes a signature failure as any other failure.
+        {"setup64 exit 12", 1, 0, 1, 85, 0xE0000235, 12, true, false, None, {}, 0, 0},
         {"setup64 exit unknown", 1, 0, 1, 85, 0xE0000235, 1, false, false, None, {}, 0, 0},
         {"setup64 not started", 1, 0, 1, 85, 0xE0000235, 1, true, false, Setup64,
          {kStartFailed}, 1, 0},

@@ -16,34 +16,41 @@ const std::string kAbsoluteInf = "C:\\pkg\\amd64\\ZORQ80-Series.INF";
 std::vector<std::string> RealArguments() { return {kHardwareId, kRelativeInf}; }
 
 // Columns: what the update reports (0 = success), whether the system has
-// DiInstallDriverA, whether the driver-store pre-install fails, the exit code, whether
-// the pre-install was attempted.
+// DiInstallDriverA, what the driver-store pre-install reports (0 = success), the exit
+// code, whether the pre-install was attempted.
 struct UpdateOutcomeCase {
     const char* name;
     uint32_t updateError;
     bool hasPreinstall;
-    bool preinstallFails;
+    uint32_t preinstallError;
     int exitCode;
     bool preinstallAttempted;
 };
 
 const UpdateOutcomeCase kUpdateOutcomes[] = {
-    {"device present", 0, true, false, setup64::kExitInstalled, false},
-    {"no device, package pre-installed", sys::kErrorNoSuchDevinst, true, false,
+    {"device present", 0, true, 0, setup64::kExitInstalled, false},
+    {"no device, package pre-installed", sys::kErrorNoSuchDevinst, true, 0,
      setup64::kExitPackagePreinstalled, true},
-    {"no device, pre-install fails", sys::kErrorNoSuchDevinst, true, true, setup64::kExitFailed,
+    {"no device, pre-install fails", sys::kErrorNoSuchDevinst, true, 5, setup64::kExitFailed,
      true},
     // 64-bit XP and Server 2003: no driver store, the staged INF waits for the plug-in
-    {"no device, no driver store", sys::kErrorNoSuchDevinst, false, false,
+    {"no device, no driver store", sys::kErrorNoSuchDevinst, false, 0,
      setup64::kExitPackagePreinstalled, false},
-    {"device present, no driver store", 0, false, false, setup64::kExitInstalled, false},
-    {"INF not found", sys::kErrorFileNotFound, true, false, setup64::kExitFailed, false},
-    {"INF not found, no driver store", sys::kErrorFileNotFound, false, false,
+    {"device present, no driver store", 0, false, 0, setup64::kExitInstalled, false},
+    {"INF not found", sys::kErrorFileNotFound, true, 0, setup64::kExitFailed, false},
+    {"INF not found, no driver store", sys::kErrorFileNotFound, false, 0,
      setup64::kExitFailed, false},
-    {"invalid flags", sys::kErrorInvalidFlags, true, false, setup64::kExitFailed, false},
-    {"no more items", sys::kErrorNoMoreItems, true, false, setup64::kExitFailed, false},
-    {"still under WOW64", sys::kErrorInWow64, true, false, setup64::kExitFailed, false},
-    {"access denied", 5, true, false, setup64::kExitFailed, false},
+    {"invalid flags", sys::kErrorInvalidFlags, true, 0, setup64::kExitFailed, false},
+    {"no more items", sys::kErrorNoMoreItems, true, 0, setup64::kExitFailed, false},
+    {"still under WOW64", sys::kErrorInWow64, true, 0, setup64::kExitFailed, false},
+    {"access denied", 5, true, 0, setup64::kExitFailed, false},
+    // The package's signature, at the update or at the pre-install: a code of its own.
+    {"publisher not trusted", 0xE0000243, true, 0, setup64::kExitSignatureNotTrusted, false},
+    {"no catalog", 0xE000022F, true, 0, setup64::kExitSignatureNotTrusted, false},
+    {"no device, pre-install untrusted", sys::kErrorNoSuchDevinst, true, 0xE0000242,
+     setup64::kExitSignatureNotTrusted, true},
+    {"no device, store refuses the unsigned package", sys::kErrorNoSuchDevinst, true,
+     0x800B0100, setup64::kExitSignatureNotTrusted, true},
 };
 
 TEST(Setup64, ExitCodeFollowsTheUpdateOutcome) {
@@ -52,7 +59,7 @@ TEST(Setup64, ExitCodeFollowsTheUpdateOutcome) {
         fake::FakeSystem system;
         system.updateDriverError = c.updateError;
         system.hasDiInstallDriver = c.hasPreinstall;
-        system.diInstallDriverFails = c.preinstallFails;
+        system.diInstallDriverError = c.preinstallError;
 
         EXPECT_EQ(setup64::RunSetup64(system, RealArguments()), c.exitCode);
 

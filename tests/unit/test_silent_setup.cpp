@@ -278,6 +278,9 @@ const OutcomeCase kOutcomes[] = {
     {"Setup64 fails", Host::Win10x64, {"/port:usb"},
      [](auto& s, auto&) { s.updateDriverError = sys::kErrorInWow64; s.exitCode = 2; },
      silent::kExitSetup64Failed, "打印机安装失败，取消安装!", false},
+    {"Setup64 fails for the package's signature", Host::Win10x64, {"/port:usb"},
+     [](auto& s, auto&) { s.updateDriverError = sys::kErrorInWow64; s.exitCode = 12; },
+     silent::kExitSignatureNotTrusted, "打印机安装失败，取消安装!", false},
     {"Setup64 does not start", Host::Win10x64, {"/port:usb"},
      [](auto& s, auto&) {
          s.updateDriverError = sys::kErrorInWow64;

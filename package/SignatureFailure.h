@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-namespace silent {
+namespace package {
 
 bool IsSignatureFailure(uint32_t error);
 
-}  // namespace silent
+}  // namespace package

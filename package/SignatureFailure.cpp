@@ -1,6 +1,6 @@
-#include "silent/SignatureFailure.h"
+#include "package/SignatureFailure.h"
 
-namespace silent {
+namespace package {
 
 namespace {
 // The set-up API's own codes, and the trust provider's that it passes on.
@@ -25,4 +25,4 @@ bool IsSignatureFailure(uint32_t error) {
     return false;
 }
 
-}  // namespace silent
+}  // namespace package
