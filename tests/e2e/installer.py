@@ -43,6 +43,9 @@ INSTALL_FAILED_TEXT = "打印机安装失败，取消安装!"
 PROCESS_START_FAILED_TEXT = "创建安装进程失败，取消安装！"
 CONNECT_USB_TEXT = "请接入USB线(已经接好则重开打印机)，\n系统会自动安装打印机！"
 CHECK_USB_CABLE_TEXT = "请检查打印机USB连线是否连接"
+ANOTHER_RUN_TEXT = "另一个安装程序正在运行，请等它结束后再安装！"
+PROTECTED_PRINT_TEXT = ("此电脑已启用 Windows 受保护的打印模式，该模式不允许安装第三方打印机驱动程序。\n"
+                        "请联系系统管理员。")
 
 ABOUT_MENU_TEXT = "关于安装程序 (&A)..."
 PARALLEL_LABEL = "并口"
@@ -130,3 +133,15 @@ def close_main_window(exit_timeout_ms=10000):
     """Script lines that close the main window by its close button and wait for the
     program to end."""
     return [f"wait {MAIN_CAPTION}", f"syscommand {SC_CLOSE:#x}", f"exit {exit_timeout_ms}"]
+
+
+PROTECTED_PRINT_POLICY_KEY = r"HKLM\Software\Policies\Microsoft\Windows NT\Printers\WPP"
+
+
+def set_protected_print_policy(host, state):
+    """Sets the policy value that turns protected print mode on (1) or off (0), where
+    the policy writes it: the 64-bit view on a 64-bit host. Returns reg's exit code."""
+    view = ["/reg:64"] if host.host_class.is_64bit else []
+    return host.session.run("reg", "add", PROTECTED_PRINT_POLICY_KEY, "/v",
+                            "WindowsProtectedPrintGroupPolicyState", "/t", "REG_DWORD",
+                            "/d", str(state), "/f", *view, name="reg")

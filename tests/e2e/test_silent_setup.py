@@ -9,30 +9,37 @@ changes nothing, so the tests that expect a queue switch on the printer-setup do
 the rundll32 stand-in (host.set_printui), which does the command's work through the
 spooler and can be told to fail a command; without it a parallel install ends 34."""
 
+import os
 import re
 import shutil
+import threading
 import time
 from pathlib import Path, PureWindowsPath
 
 from harness.case import cases
 from harness.context import context
 from harness.robot import script_word
-from installer import (CHECK_USB_CABLE_TEXT, CONNECT_USB_TEXT, DRIVER_COMMAND_64, INF_DIR,
-                       INF_FILE, INFO_CAPTION, INSTALL_FAILED_TEXT, INSTALLED_TEXT,
-                       MAIN_CAPTION, MARKER_KEY, MARKER_VERSION, MISSING_FILE_CAPTION,
+from installer import (ANOTHER_RUN_TEXT, CHECK_USB_CABLE_TEXT, CONNECT_USB_TEXT,
+                       DRIVER_COMMAND_64, IDC_INSTALL, INF_DIR, INF_FILE, INFO_CAPTION,
+                       INSTALL_FAILED_TEXT, INSTALL_TIMEOUT_MS, INSTALLED_TEXT, MAIN_CAPTION,
+                       MARKER_KEY, MARKER_VERSION, MISSING_FILE_CAPTION, PORT_CAPTION,
                        PRINTER_PLUGGED_IN, PRINTUI_DOES_ITS_WORK, RECORD_FILE, SC_CLOSE,
-                       START_TIMEOUT_MS)
+                       START_TIMEOUT_MS, answer_box, choose_port, set_protected_print_policy,
+                       setup_script)
 from test_install_flows import HOSTS, package_path, source_path
 from test_planted_libraries import plant_everywhere
 from test_removal_flows import DELETE_DRIVER, DELETE_PRINTER, MODEL, RemovalCase
 from test_usb_flows import (ERROR_ACCESS_DENIED, ERROR_IN_WOW64, ERROR_NO_MORE_ITEMS,
-                            ERROR_NO_SUCH_DEVINST, ERROR_SUCCESS, QUEUE_ADDED, UPDATE,
+                            ERROR_NO_SUCH_DEVINST, ERROR_PUBLISHER_NOT_TRUSTED, ERROR_SUCCESS,
+                            QUEUE_ADDED, UPDATE,
                             UsbFlowCase, call, pre_install_64, update_64)
 
 SILENT = "SilentSetup.exe"
 DIST = r"C:\dist"
 LOG = r"C:\e2e\silent.log"
 RUN_TIMEOUT_MS = 180000
+# How long setup.exe's port dialog stays open while another run is started beside it.
+WINDOW_RUN_HELD_MS = 40000
 BOM = b"\xef\xbb\xbf"
 TIME = r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}"
 TIME_STAMP = re.compile(rf"^{TIME}  \[\d+\]  ")
@@ -44,6 +51,7 @@ EXIT_NO_USB_DEVICE = 25
 EXIT_USB_UPDATE_FAILED = 26
 EXIT_SETUP64_FAILED = 27
 EXIT_PROTECTED_PRINT_MODE = 31
+EXIT_SIGNATURE_NOT_TRUSTED = 33
 STARTF_USESTDHANDLES = 0x100
 EXIT_NOT_AS_ASKED = 34
 EXIT_ANOTHER_INSTALL_RUNNING = 1618
@@ -55,6 +63,7 @@ EXIT_MEANINGS = {
     EXIT_NO_USB_DEVICE: "no USB printer is connected",
     EXIT_USB_UPDATE_FAILED: "the USB driver update failed",
     EXIT_SETUP64_FAILED: "Setup64.exe failed",
+    EXIT_SIGNATURE_NOT_TRUSTED: "the driver package's signature is not trusted on this PC",
     EXIT_NOT_AS_ASKED: "the commands ran, but the printer is not there as asked",
 }
 SETUP64_COMMAND = r".\amd64\Setup64.exe USBPRINT\KELVARO80-Series0AA5 .\amd64\ZORQ80-Series.INF"
@@ -274,6 +283,13 @@ class SilentInstall(SilentCase):
                               [IN_WOW64, update_64(ERROR_NO_SUCH_DEVINST),
                                pre_install_64(ERROR_ACCESS_DENIED)],
                               [], 0, INSTALL_FAILED_TEXT, None),
+        # The driver store refuses a package whose publisher this PC does not trust:
+        # Setup64.exe says so with 12, and another run would not help.
+        "pre_install_untrusted": ((f"fail DiInstallDriver {ERROR_PUBLISHER_NOT_TRUSTED:#x}",),
+                                  EXIT_SIGNATURE_NOT_TRUSTED,
+                                  [IN_WOW64, update_64(ERROR_NO_SUCH_DEVINST),
+                                   pre_install_64(ERROR_PUBLISHER_NOT_TRUSTED)],
+                                  [], 12, INSTALL_FAILED_TEXT, None),
     }
 
     @cases(USB_64)
@@ -341,11 +357,7 @@ class SilentFailures(SilentCase):
         # says why (the spooler of Wine answers, and its other checks find nothing).
         host = self.open_host(host_name)
         host.install_dist()
-        view = ["/reg:64"] if host.host_class.is_64bit else []
-        self.check_equal(host.session.run(
-            "reg", "add", r"HKLM\Software\Policies\Microsoft\Windows NT\Printers\WPP", "/v",
-            "WindowsProtectedPrintGroupPolicyState", "/t", "REG_DWORD", "/d", "1", "/f", *view,
-            name="reg"), 0, "the policy value set")
+        self.check_equal(set_protected_print_policy(host, 1), 0, "the policy value set")
         code, run = self.silent(host, rf"/port:lpt1 /log:{LOG}")
         self.check_equal(code, EXIT_PROTECTED_PRINT_MODE, "exit code")
         self.check_nothing_installed(host)
@@ -446,6 +458,35 @@ class SilentFailures(SilentCase):
             ("end", "exit code 1639: invalid command line"),
         ], "the log's last lines")
 
+    def test_default_log_is_never_written_through_another_name(self):
+        # A hard link planted at the default log's name, to a file of somebody else's:
+        # the run takes a log of its own name and leaves that file as it was. (Wine
+        # shows no link of the other kinds and gives every file the same owner.)
+        host = self.open_host("win7-32")
+        host.install_dist()
+        self.check_equal(self.silent(host, "/port")[0], EXIT_INVALID_COMMAND_LINE,
+                         "exit code of the run that makes the default log")
+        usual = sorted(host.path(r"C:\users").glob("**/RT450.log"))
+        self.check_equal(len(usual), 1, "default logs in the users' folders")
+        usual = usual[0]
+        victim = host.path(r"C:\e2e\victim.txt")
+        victim.write_bytes(b"another account's file\r\n")
+        usual.unlink()
+        os.link(victim, usual)
+
+        code, run = self.silent(host, "/port")
+        self.check_equal(code, EXIT_INVALID_COMMAND_LINE, "exit code")
+        self.check_equal(victim.read_bytes(), b"another account's file\r\n",
+                         "the file behind the planted link")
+        fresh = sorted(usual.parent.glob("RT450-*.log"))
+        self.check_equal(len(fresh), 1, "logs of a name of the run's own")
+        windows_name = "C:\\" + "\\".join(usual.relative_to(host.path("C:\\")).parts)
+        self.check_log_has(log_lines(fresh[0].read_bytes()), [
+            ("start", "SilentSetup.exe /port"),
+            ("start", f"the log was not written to {windows_name}: a file with another name"),
+            ("end", "exit code 1639: invalid command line"),
+        ])
+
     def test_window_program_open(self):
         # setup.exe holds the run lock from the click on: its window alone is no run.
         host = self.open_host("win7-32")
@@ -484,6 +525,67 @@ class SilentFailures(SilentCase):
         self.check_commands(host, [facts.driver_command, facts.printer_command])
         self.check_marker(host, "LPT1:")
 
+
+    def test_window_program_during_an_unattended_run(self):
+        # The unattended run holds the lock while the double holds its printer command:
+        # a click in setup.exe tells that another run is under way and starts nothing.
+        host = self.open_host("win7-32")
+        host.install_dist()
+        release = r"C:\e2e\release"
+        self.printer_setup_does_its_work(host, rf"hold /if {release}")
+        unattended = host.session.launch(rf"{DIST}\{SILENT}", "/port:lpt1", f"/log:{LOG}",
+                                         cwd=host.path(DIST))
+        facts = HOSTS["win7-32"]
+        commands = [facts.driver_command, facts.printer_command]
+        # Both started once the removal is through; the printer command is held then.
+        host.commands(at_least=len(commands), timeout=RUN_TIMEOUT_MS // 1000)
+        self.check_commands(host, commands)
+        run = host.robot(setup_script(f"click {IDC_INSTALL}", *answer_box(INFO_CAPTION),
+                                      f"wait {MAIN_CAPTION}", f"syscommand {SC_CLOSE:#x}",
+                                      "exit 10000"))
+        self.check_equal(self.check_ended_by_itself(run), 0, "setup.exe exit code")
+        self.check_equal([(d.caption, d.text, d.icon, d.closed_by) for d in host.dialogs(run)
+                          if d.text is not None],
+                         [(INFO_CAPTION, ANOTHER_RUN_TEXT, "information", "robot")],
+                         "message boxes of setup.exe")
+        self.check_equal(len(host.commands()), len(commands), "commands after the click")
+        host.write_file(release, b"")
+        self.check_equal(host.session.wait(unattended, RUN_TIMEOUT_MS // 1000), EXIT_SUCCESS,
+                         "exit code of the unattended run")
+        self.check_marker(host, "LPT1:")
+
+    def test_unattended_run_during_a_window_run(self):
+        # setup.exe's run holds the lock from the click on; while its port dialog waits
+        # for the user, an unattended run ends 1618, writes no log and changes nothing.
+        host = self.open_host("win10-64")
+        host.install_dist()
+        runs = []
+        window = threading.Thread(target=lambda: runs.append(host.robot(setup_script(
+            f"click {IDC_INSTALL}", f"wait {PORT_CAPTION} {INSTALL_TIMEOUT_MS}",
+            f"sleep {WINDOW_RUN_HELD_MS}", *choose_port(parallel=True),
+            *answer_box(INFO_CAPTION), f"exit {INSTALL_TIMEOUT_MS}"),
+            timeout=RUN_TIMEOUT_MS // 1000)))
+        window.start()
+        deadline = time.monotonic() + INSTALL_TIMEOUT_MS / 1000
+        while time.monotonic() < deadline and not any(
+                box.get("caption") == PORT_CAPTION for box in host.boxes(process="setup.exe")):
+            time.sleep(0.1)
+        # Started by a script, which keeps the whole exit code (Wine's own exit status
+        # keeps its low 8 bits only).
+        host.write_file(r"C:\e2e\unattended.cmd", (
+            f'@"{DIST}\\{SILENT}" /port:lpt1 /log:{LOG}\r\n'
+            f"@>C:\\e2e\\unattended-code.txt echo %errorlevel%\r\n").encode("ascii"))
+        host.session.run("cmd", "/c", r"C:\e2e\unattended.cmd", cwd=host.path(DIST),
+                         timeout=RUN_TIMEOUT_MS // 1000)
+        code = int((host.read_bytes(r"C:\e2e\unattended-code.txt") or b"-1").strip())
+        self.check_equal(code, EXIT_ANOTHER_INSTALL_RUNNING, "exit code of the unattended run")
+        self.check_true(not on_disk(host, LOG).exists(), "no log of the unattended run")
+        window.join()
+        self.check_robot(runs[0])
+        self.check_equal(self.check_ended_by_itself(runs[0]), 0, "setup.exe exit code")
+        facts = HOSTS["win10-64"]
+        self.check_commands(host, [facts.driver_command, facts.printer_command])
+        self.check_marker(host, None)
 
 class SilentPlantedLibraries(SilentCase):
     # Libraries planted in the shipping folder, its current directory, are never loaded:
@@ -579,14 +681,16 @@ class DeploymentRecipes(SilentCase):
         directory, as a startup script does; returns its exit code."""
         return host.session.run("cmd", "/c", script, timeout=RUN_TIMEOUT_MS // 1000)
 
-    def test_group_policy_startup_script(self):
-        host = self.open_host("win7-64")
+    @cases(list(HOSTS))
+    def test_group_policy_startup_script(self, host_name):
+        # The script picks the registry view itself: it runs as it stands on every class.
+        host = self.open_host(host_name)
         host.install_dist()
         self.printer_setup_does_its_work(host)
         script = self.startup_script(host)
         first = self.start(host, script)
         self.check_equal(first, EXIT_SUCCESS, "exit code of the first start")
-        facts = HOSTS["win7-64"]
+        facts = HOSTS[host_name]
         self.check_commands(host, [facts.driver_command, facts.printer_command])
         self.check_staged_inf(host, facts)
         self.check_marker(host, "LPT1:")
@@ -624,8 +728,9 @@ class DeploymentRecipes(SilentCase):
         self.check_equal(third, EXIT_SUCCESS, "exit code of the third start")
         self.check_equal(len(host.commands()), 4, "commands after the third start")
 
-    def test_win32_app_install_detect_uninstall(self):
-        host = self.open_host("win10-64")
+    @cases(list(HOSTS))
+    def test_win32_app_install_detect_uninstall(self, host_name):
+        host = self.open_host(host_name)
         host.install_dist()
         self.printer_setup_does_its_work(host)
         install = recipe("install-command").strip()
@@ -636,7 +741,7 @@ class DeploymentRecipes(SilentCase):
         code, run = self.silent(host, install[len(SILENT) + 1:])
         self.check_equal(code, EXIT_SUCCESS, "install exit code")
         # The detection rule: the value Version of the marker, in the 64-bit view ("not
-        # associated with a 32-bit app").
+        # associated with a 32-bit app") where there is one.
         self.check_marker(host, "LPT1:")
         self.check_log_has(log_lines(on_disk(host, r"C:\Windows\Temp\RT450-install.log")
                                      .read_bytes()), [("end", "exit code 0: success")])

@@ -20,6 +20,7 @@ from test_install_flows import (DIST, HOSTS, InstallFlowCase, box, main_window,
 ERROR_SUCCESS = 0
 ERROR_FILE_NOT_FOUND = 2
 ERROR_ACCESS_DENIED = 5
+ERROR_PUBLISHER_NOT_TRUSTED = 0xE0000243
 ERROR_NO_MORE_ITEMS = 259
 ERROR_INVALID_FLAGS = 1004
 ERROR_NO_SUCH_DEVINST = 0xE000020B
@@ -251,6 +252,11 @@ class Setup64Started(UsbFlowCase):
                               (f"fail DiInstallDriver {ERROR_ACCESS_DENIED:#x}",), 0,
                               [update_64(ERROR_NO_SUCH_DEVINST),
                                pre_install_64(ERROR_ACCESS_DENIED)]),
+        # A failure for the package's signature has a code of its own.
+        "update_untrusted": ((USB_HARDWARE_ID, SETUP64_INF),
+                             (*PRINTER_PLUGGED_IN, f"fail UpdateDriverForPlugAndPlayDevices "
+                                                   f"{ERROR_PUBLISHER_NOT_TRUSTED:#x}"), 12,
+                             [update_64(ERROR_PUBLISHER_NOT_TRUSTED)]),
     }
 
     @cases(ROWS)

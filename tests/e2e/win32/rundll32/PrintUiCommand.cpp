@@ -193,6 +193,15 @@ DWORD Carry(const Command& command, Doer& doer) {
     return ERROR_SUCCESS;
 }
 
+bool WaitForRelease(const std::wstring& file) {
+    const ULONGLONG deadline = GetTickCount64() + 5 * 60 * 1000;
+    while (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(100);
+    }
+    return true;
+}
+
 }  // namespace
 
 DWORD RunPrintUiCommand(const std::vector<std::wstring>& arguments,
@@ -200,6 +209,9 @@ DWORD RunPrintUiCommand(const std::vector<std::wstring>& arguments,
     const Command command = Parse(arguments);
     log.Add("action", command.action);
     std::vector<std::string> steps;
+    if (const auto hold = script.holds.find(command.action); hold != script.holds.end())
+        steps.push_back(WaitForRelease(hold->second) ? "held until released"
+                                                      : "held, never released");
     DWORD code = ERROR_SUCCESS;
     const auto forced = script.failures.find(command.action);
     if (forced != script.failures.end()) {

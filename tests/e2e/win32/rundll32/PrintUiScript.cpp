@@ -20,6 +20,10 @@ bool ParseLine(const std::vector<std::wstring>& words, PrintUiScript& script) {
         script.failures[words[1]] = code;
         return true;
     }
+    if (verb == L"hold" && words.size() == 3) {
+        script.holds[words[1]] = words[2];
+        return true;
+    }
     return false;
 }
 

@@ -7,6 +7,9 @@
 //                          (the double reads no INF); a model without a line is unknown
 //   fail <switch> <code>   a command whose action is <switch> (/ia, /if, /dl, /dd, /y)
 //                          changes nothing and exits with <code> (0x hex or decimal)
+//   hold <switch> <file>   a command whose action is <switch> waits until <file> exists
+//                          (five minutes at most) before it goes on: the test decides
+//                          how long the run that started it stays under way
 
 #include <windows.h>
 
@@ -26,6 +29,7 @@ struct DriverFiles {
 struct PrintUiScript {
     std::map<std::wstring, DriverFiles> models;
     std::map<std::wstring, DWORD> failures;   // action switch -> exit code
+    std::map<std::wstring, std::wstring> holds;  // action switch -> file that releases it
 };
 
 // Missing: the double is off. Unreadable comes with the reason.
