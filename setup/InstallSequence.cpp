@@ -122,8 +122,6 @@ void InstallSequence::OnInstall() {
 }
 
 bool InstallSequence::TakeSteps(InstallStepObserver& observer, InstallOutcome* outcome) {
-    // The staging passes follow from the host's class, known after the first step.
-    std::vector<package::StagingPass> passes;
     int count = 0;
     // Before, the step, after: false from the observer ends the run.
     const auto take = [&](InstallStep step, int pass, const auto& work) {
@@ -131,7 +129,8 @@ bool InstallSequence::TakeSteps(InstallStepObserver& observer, InstallOutcome* o
         return observer.AfterStep(step, work());
     };
     if (!take(InstallStep::ClassifyHost, 0, [&] { return ClassifyHost(), 1; })) return false;
-    passes = package::StagingPasses();
+    // The staging passes follow from the host's class, known after the first step.
+    const std::vector<package::StagingPass> passes = package::StagingPasses();
     count = static_cast<int>(passes.size());
     if (!take(InstallStep::CheckPc, 0, [&] { return CheckPc(&pcCheckReport_); })) return false;
     if (!take(InstallStep::RemovePrevious, 0, [&] { return RemovePreviousInstallations(); }))

@@ -231,11 +231,9 @@ bool Run::BeforeStep(setup::InstallStep step, int pass, int) {
     // The marker goes right before the first change: a PC that cannot take the printer
     // keeps it, and a run that fails after this leaves none.
     case setup::InstallStep::RemovePrevious:
-        if (!RemoveMarker()) {
-            code_ = Failed(kExitUnexpectedError,
-                           "nothing was changed: the marker of an earlier run stays");
-            return false;
-        }
+        if (!RemoveMarker())
+            return StopWith(kExitUnexpectedError,
+                            "nothing was changed: the marker of an earlier run stays");
         Step("remove", "removing what earlier installations left");
         break;
     case setup::InstallStep::VerifyPackage: Step("verify", "checking the package folder"); break;
