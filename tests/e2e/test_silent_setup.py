@@ -556,7 +556,8 @@ class SilentFailures(SilentCase):
 
     def test_unattended_run_during_a_window_run(self):
         # setup.exe's run holds the lock from the click on; while its port dialog waits
-        # for the user, an unattended run ends 1618, writes no log and changes nothing.
+        # for the user, an unattended run on another desktop, where no window of
+        # setup.exe can be seen, ends 1618, writes no log and changes nothing.
         host = self.open_host("win10-64")
         host.install_dist()
         runs = []
@@ -575,9 +576,14 @@ class SilentFailures(SilentCase):
         host.write_file(r"C:\e2e\unattended.cmd", (
             f'@"{DIST}\\{SILENT}" /port:lpt1 /log:{LOG}\r\n'
             f"@>C:\\e2e\\unattended-code.txt echo %errorlevel%\r\n").encode("ascii"))
-        host.session.run("cmd", "/c", r"C:\e2e\unattended.cmd", cwd=host.path(DIST),
-                         timeout=RUN_TIMEOUT_MS // 1000)
-        code = int((host.read_bytes(r"C:\e2e\unattended-code.txt") or b"-1").strip())
+        code_file = r"C:\e2e\unattended-code.txt"
+        # The desktop stays open after the script; the prefix's end closes it.
+        host.session.launch("explorer", "/desktop=unattended,640x480", "cmd", "/c",
+                            r"C:\e2e\unattended.cmd", cwd=host.path(DIST))
+        deadline = time.monotonic() + RUN_TIMEOUT_MS / 1000
+        while time.monotonic() < deadline and not host.read_bytes(code_file):
+            time.sleep(0.2)
+        code = int((host.read_bytes(code_file) or b"-1").strip())
         self.check_equal(code, EXIT_ANOTHER_INSTALL_RUNNING, "exit code of the unattended run")
         self.check_true(not on_disk(host, LOG).exists(), "no log of the unattended run")
         window.join()
@@ -586,6 +592,7 @@ class SilentFailures(SilentCase):
         facts = HOSTS["win10-64"]
         self.check_commands(host, [facts.driver_command, facts.printer_command])
         self.check_marker(host, None)
+
 
 class SilentPlantedLibraries(SilentCase):
     # Libraries planted in the shipping folder, its current directory, are never loaded:
