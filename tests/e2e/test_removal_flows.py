@@ -107,9 +107,9 @@ class RemovalCase(E2eTestCase):
         self.check_equal((sorted(listed["printers"]), listed["drivers"]),
                          (sorted(printers), [driver]), "spooler before the run")
 
-    def install(self, host, removal_ms=INSTALL_TIMEOUT_MS, run_s=RUN_TIMEOUT_S):
+    def install(self, host, removal_ms=INSTALL_TIMEOUT_MS):
         """One run of setup.exe to its success box, USB chosen; removal_ms bounds the
-        removal before the port dialog, run_s the whole run."""
+        removal before the port dialog, and the whole run gets what it adds."""
         before = len(host.boxes(process="setup.exe"))
         debug = host.session.env["WINEDEBUG"]
         host.session.env["WINEDEBUG"] = f"{debug},+setupapi"
@@ -121,7 +121,8 @@ class RemovalCase(E2eTestCase):
                 f"click {IDC_PORT_BUTTON}",
                 "gone",
                 *answer_box(INFO_CAPTION),
-                f"exit {INSTALL_TIMEOUT_MS}"), timeout=run_s)
+                f"exit {INSTALL_TIMEOUT_MS}"),
+                timeout=RUN_TIMEOUT_S + (removal_ms - INSTALL_TIMEOUT_MS) // 1000)
         finally:
             host.session.env["WINEDEBUG"] = debug
         self.check_robot(run)
@@ -371,7 +372,7 @@ class LargeStagedInfs(RemovalCase):
             (inf_dir / name).hardlink_to(inf_dir / LARGE_INFS[0])
         write_large_inf(inf_dir / LARGE_NAMING_INF, inf_text("; VX410P/420"))
 
-        run = self.install(host, LARGE_REMOVAL_MS, LARGE_REMOVAL_MS // 1000 + RUN_TIMEOUT_S)
+        run = self.install(host, LARGE_REMOVAL_MS)
         self.check_equal(run.uninstalled, [(LARGE_NAMING_INF, SUOI_FORCEDELETE)],
                          "INF uninstalls")
         self.check_equal({name: (inf_dir / name).stat().st_size

@@ -129,6 +129,14 @@ def on_disk(host, windows_path):
     return path
 
 
+def wait_until(condition, seconds):
+    """Asks condition() every 100 ms until it holds or the seconds have passed; the
+    checks after it tell which."""
+    deadline = time.monotonic() + seconds
+    while not condition() and time.monotonic() < deadline:
+        time.sleep(0.1)
+
+
 def log_lines(data):
     """A log's lines as (step, text), after checking its byte-order mark, its CR LF line
     ends and the time at the start of every line."""
@@ -511,10 +519,8 @@ class SilentFailures(SilentCase):
         first_log = r"C:\e2e\first.log"
         first = host.session.launch(rf"{DIST}\{SILENT}", "/port:lpt1", f"/log:{first_log}",
                                     cwd=host.path(DIST))
-        deadline = time.monotonic() + START_TIMEOUT_MS / 1000
-        while time.monotonic() < deadline and b"ended with exit code" not in (
-                host.read_bytes(first_log) or b""):
-            time.sleep(0.1)
+        wait_until(lambda: b"ended with exit code" in (host.read_bytes(first_log) or b""),
+                   START_TIMEOUT_MS / 1000)
         code, run = self.silent(host, rf"/port:lpt1 /log:{LOG}")
         self.check_equal(code, EXIT_ANOTHER_INSTALL_RUNNING, "exit code of the second run")
         # A refused run writes no log: the one at the usual name is the running one's.
@@ -524,7 +530,6 @@ class SilentFailures(SilentCase):
         facts = HOSTS["win7-64"]
         self.check_commands(host, [facts.driver_command, facts.printer_command])
         self.check_marker(host, "LPT1:")
-
 
     def test_window_program_during_an_unattended_run(self):
         # The unattended run holds the lock while the double holds its printer command:
@@ -567,22 +572,19 @@ class SilentFailures(SilentCase):
             *answer_box(INFO_CAPTION), f"exit {INSTALL_TIMEOUT_MS}"),
             timeout=RUN_TIMEOUT_MS // 1000)))
         window.start()
-        deadline = time.monotonic() + INSTALL_TIMEOUT_MS / 1000
-        while time.monotonic() < deadline and not any(
-                box.get("caption") == PORT_CAPTION for box in host.boxes(process="setup.exe")):
-            time.sleep(0.1)
+        wait_until(lambda: any(box.get("caption") == PORT_CAPTION
+                               for box in host.boxes(process="setup.exe")),
+                   INSTALL_TIMEOUT_MS / 1000)
         # Started by a script, which keeps the whole exit code (Wine's own exit status
         # keeps its low 8 bits only).
+        code_file = r"C:\e2e\unattended-code.txt"
         host.write_file(r"C:\e2e\unattended.cmd", (
             f'@"{DIST}\\{SILENT}" /port:lpt1 /log:{LOG}\r\n'
-            f"@>C:\\e2e\\unattended-code.txt echo %errorlevel%\r\n").encode("ascii"))
-        code_file = r"C:\e2e\unattended-code.txt"
+            f"@>{code_file} echo %errorlevel%\r\n").encode("ascii"))
         # The desktop stays open after the script; the prefix's end closes it.
         host.session.launch("explorer", "/desktop=unattended,640x480", "cmd", "/c",
                             r"C:\e2e\unattended.cmd", cwd=host.path(DIST))
-        deadline = time.monotonic() + RUN_TIMEOUT_MS / 1000
-        while time.monotonic() < deadline and not host.read_bytes(code_file):
-            time.sleep(0.2)
+        wait_until(lambda: host.read_bytes(code_file), RUN_TIMEOUT_MS / 1000)
         code = int((host.read_bytes(code_file) or b"-1").strip())
         self.check_equal(code, EXIT_ANOTHER_INSTALL_RUNNING, "exit code of the unattended run")
         self.check_true(not on_disk(host, LOG).exists(), "no log of the unattended run")
