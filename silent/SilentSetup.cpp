@@ -44,6 +44,9 @@ const char* const kUsageLines[] = {
     "Exit codes:",
 };
 
+// Why a run that could not remove the marker stops before its first change.
+const char* const kMarkerStays = "nothing was changed: the marker of an earlier run stays";
+
 std::string HostDescription() {
     const char* folder = package::VariantFolder(package::ChooseVariant());
     switch (host::CurrentHostClass()) {
@@ -232,8 +235,7 @@ bool Run::BeforeStep(setup::InstallStep step, int pass, int) {
     // keeps it, and a run that fails after this leaves none.
     case setup::InstallStep::RemovePrevious:
         if (!RemoveMarker())
-            return StopWith(kExitUnexpectedError,
-                            "nothing was changed: the marker of an earlier run stays");
+            return StopWith(kExitUnexpectedError, kMarkerStays);
         Step("remove", "removing what earlier installations left");
         break;
     case setup::InstallStep::VerifyPackage: Step("verify", "checking the package folder"); break;
@@ -289,7 +291,8 @@ int Run::Install() {
 
 int Run::Uninstall() {
     if (const int code = CheckPcForRemoval(); code != kExitSuccess) return code;
-    const bool markerRemoved = RemoveMarker();
+    // As in an install run: a marker that stayed would tell of a printer that is gone.
+    if (!RemoveMarker()) return Failed(kExitUnexpectedError, kMarkerStays);
     ClassifyHost();
 
     Step("remove", "removing the printer, its driver and its staged INF file");
@@ -309,9 +312,7 @@ int Run::Uninstall() {
     Step("check", "looking at what the removal left");
     const Seen seen = SeeNothingLeft(logged_);
     log_.Write(seen.what);
-    if (!markerRemoved)
-        log_.Write(std::string("left behind: the detection marker HKLM\\") + kMarkerKey);
-    if (!seen.asClaimed || !markerRemoved)
+    if (!seen.asClaimed)
         return Failed(kExitRemovalLeftSomething, "the uninstall left something of RT450 behind");
     return kExitSuccess;
 }

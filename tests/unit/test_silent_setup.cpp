@@ -469,8 +469,7 @@ const OutcomeCase kOutcomes[] = {
      [](auto& s, auto&) { s.spoolerDown = true; }, silent::kExitRemovalLeftSomething, "",
      false},
     {"uninstall, the marker cannot be removed", Host::Win7x86, {"/uninstall"},
-     [](auto&, auto& u) { u.regDeleteKeyError = 5; }, silent::kExitRemovalLeftSomething, "",
-     true},
+     [](auto&, auto& u) { u.regDeleteKeyError = 5; }, silent::kExitUnexpectedError, "", true},
 };
 
 // The texts of the log's message lines, in UTF-8 as the log has them.
@@ -748,22 +747,36 @@ TEST_F(SilentSetup, TheMarkerIsRemovedBeforeAnythingElseAndStaysGoneAfterAFailur
     EXPECT_EQ(system.CallsStartingWith("RegSetValueEx"), std::vector<std::string>{});
 }
 
-// A marker that cannot be removed stops an install before it changes anything.
-TEST_F(SilentSetup, AMarkerThatCannotBeRemovedStopsTheInstallUnchanged) {
-    fake::MakeHost(system, Host::Win10x64);
-    fake::AddWholePackage(system);
-    system.printers = {"RT450"};
-    AddEarlierMarker(unattended);
-    unattended.regDeleteKeyError = 5;
+// A marker that cannot be removed stops an install, and an uninstall, before either
+// changes anything: the marker would otherwise tell of a printer that is not there.
+TEST_F(SilentSetup, AMarkerThatCannotBeRemovedStopsTheRunUnchanged) {
+    for (const char* action : {"/port:lpt1", "/uninstall"}) {
+        SCOPED_TRACE(action);
+        system = fake::FakeSystem();
+        unattended.registry.clear();
+        SetUp();
+        fake::MakeHost(system, Host::Win10x64);
+        fake::AddWholePackage(system);
+        AddQueue(system, "LPT1:", "RT450");
+        system.AddFile(kRecord, "oem3.inf");
+        system.AddFile("c:\\windows\\inf\\oem3.inf", "RT450");
+        AddEarlierMarker(unattended);
+        unattended.regDeleteKeyError = 5;
 
-    EXPECT_EQ(Run({"/port:lpt1"}), silent::kExitUnexpectedError);
-    EXPECT_EQ(Changes(), std::vector<std::string>{});
-    EXPECT_EQ(system.CallsStartingWith("EnumPrinters"), std::vector<std::string>{});
-    const auto lines = LogLines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        u8"marker   removing the detection marker HKLM\\SOFTWARE\\RT450 Printer "
-                        u8"Installer failed: error 5 (0x00000005): Access is denied."),
-              lines.end());
+        EXPECT_EQ(Run({action}), silent::kExitUnexpectedError);
+        EXPECT_EQ(Changes(), std::vector<std::string>{});
+        EXPECT_EQ(system.CallsStartingWith("EnumPrinters"), std::vector<std::string>{});
+        EXPECT_EQ(unattended.registry.count(kMarker), 1u);
+        const auto lines = LogLines();
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+                  (std::vector<std::string>{
+                      u8"marker   removing the detection marker HKLM\\SOFTWARE\\RT450 Printer "
+                      u8"Installer failed: error 5 (0x00000005): Access is denied.",
+                      u8"marker   nothing was changed: the marker of an earlier run stays",
+                      u8"end      exit code 29: unexpected error",
+                  }));
+    }
 }
 
 // Every process of an unattended run is waited for within its bound; the window program
