@@ -55,7 +55,10 @@ int InstallSequence::RemovePreviousInstallations(RemovalRequest* request) {
     for (int index = 0; index < total; ++index) {
         ui_.ShowProgress(sys::RunStep::Removal, index, total);
         RemovalRequest each;
-        each.onEveryHost = request != nullptr && request->onEveryHost;
+        if (request != nullptr) {
+            each = *request;
+            each.failedUninstalls = 0;
+        }
         lastResult = RemovePreviousInstallation(system_, ui_, names[index], infCounts,
                                                 request != nullptr ? &each : nullptr);
         if (request != nullptr) request->failedUninstalls += each.failedUninstalls;

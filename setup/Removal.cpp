@@ -1,5 +1,7 @@
 #include "setup/Removal.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "setup/DriverInstallation.h"
 #include "setup/Messages.h"
 #include "setup/ProcessLauncher.h"
+#include "setup/StagedInfFiles.h"
 
 namespace setup {
 
@@ -25,6 +28,12 @@ constexpr std::size_t kRecordedNameMaxBytes = kRecordReadBytes - 1;
 
 // The names and file texts are zero-terminated texts to the system.
 std::string UpToFirstZero(const std::string& bytes) { return bytes.substr(0, bytes.find('\0')); }
+
+// File names compare in any letter case, as Windows compares them.
+std::string LowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
 
 std::string WithQuotedName(const char* command, const std::string& name) {
     return command + ('"' + name + '"');
@@ -52,31 +61,67 @@ void UninstallStagedInf(sys::System& system, sys::UiPort& ui, const std::string&
 }
 
 // The recorded name is trusted as it is: no look into the INF's content.
-void UninstallRecordedInf(sys::System& system, sys::UiPort& ui, const std::string& record,
-                          RemovalRequest* request) {
-    const std::string infFileName = UpToFirstZero(record).substr(0, kRecordedNameMaxBytes);
-    if (system.PathFileExists(kInfDirectory + infFileName))
+std::string RecordedInfName(const std::string& record) {
+    return UpToFirstZero(record).substr(0, kRecordedNameMaxBytes);
+}
+
+void UninstallRecordedInf(sys::System& system, sys::UiPort& ui, const std::string& infDirectory,
+                          const std::string& infFileName, RemovalRequest* request) {
+    if (system.PathFileExists(infDirectory + infFileName))
         UninstallStagedInf(system, ui, infFileName, request);
 }
 
 // Without the run's counts, the name's search is made once for the whole scan.
 void UninstallInfsNaming(sys::System& system, sys::UiPort& ui, const std::string& name,
-                         CandidateCounts* infCounts, RemovalRequest* request) {
+                         const std::string& infDirectory,
+                         const std::vector<std::string>& candidates, CandidateCounts* infCounts,
+                         RemovalRequest* request) {
     // An empty name is found in no file: no file need be opened.
     if (name.empty()) return;
     std::optional<NameSearch> ownSearch;
     if (infCounts == nullptr)
         ownSearch.emplace(std::vector<std::string>{name}, AnsiCodePageLeadBytes(system));
     std::vector<int> counts;
-    for (int number = 0; number <= kLastScannedInf; ++number) {
-        const std::string candidate = ScannedInfName(number);
-        const std::string path = kInfDirectory + candidate;
+    for (const std::string& candidate : candidates) {
+        const std::string path = infDirectory + candidate;
         const int count = infCounts != nullptr
                               ? infCounts->Count(path, name)
                               : (CountNamesInFile(system, path, *ownSearch, counts) ? counts[0] : 0);
         if (count > 0 && system.PathFileExists(path))
             UninstallStagedInf(system, ui, candidate, request);
     }
+}
+
+std::vector<std::string> ScannedInfNames() {
+    std::vector<std::string> names;
+    for (int number = 0; number <= kLastScannedInf; ++number)
+        names.push_back(ScannedInfName(number));
+    return names;
+}
+
+// The recorded INF first, then every other staged INF of the system's INF folder whose
+// text holds the name. Where that folder is not known, or cannot be searched, nothing is
+// uninstalled: the caller's look afterwards tells what is left.
+void UninstallEveryInfNaming(sys::System& system, sys::UiPort& ui, const std::string& name,
+                             const sys::FileRead& record, CandidateCounts* infCounts,
+                             RemovalRequest* request) {
+    std::string infDirectory;
+    if (!SystemInfDirectory(system, infDirectory)) return;
+    std::string recorded;
+    if (record.opened && record.readOk) {
+        recorded = RecordedInfName(record.bytes);
+        UninstallRecordedInf(system, ui, infDirectory, recorded, request);
+    }
+    std::vector<std::string> staged;
+    if (!ListStagedInfFiles(system, infDirectory, staged)) return;
+    // The recorded one was seen to already.
+    const std::string recordedKey = LowerCase(recorded);
+    staged.erase(std::remove_if(staged.begin(), staged.end(),
+                                [&](const std::string& candidate) {
+                                    return LowerCase(candidate) == recordedKey;
+                                }),
+                 staged.end());
+    UninstallInfsNaming(system, ui, name, infDirectory, staged, infCounts, request);
 }
 
 int RemoveFor(sys::System& system, sys::UiPort& ui, const std::string& name,
@@ -104,10 +149,13 @@ int RemoveFor(sys::System& system, sys::UiPort& ui, const std::string& name,
     // A record that cannot be read is no guide: the scan finds the INF instead.
     const sys::FileRead record =
         system.ReadFile(RecordFilePath(FileNameForm(printerName)), kRecordReadBytes);
-    if (record.opened && record.readOk) {
-        UninstallRecordedInf(system, ui, record.bytes, request);
+    if (request != nullptr && request->everyStagedInf) {
+        UninstallEveryInfNaming(system, ui, printerName, record, infCounts, request);
+    } else if (record.opened && record.readOk) {
+        UninstallRecordedInf(system, ui, kInfDirectory, RecordedInfName(record.bytes), request);
     } else {
-        UninstallInfsNaming(system, ui, printerName, infCounts, request);
+        UninstallInfsNaming(system, ui, printerName, kInfDirectory, ScannedInfNames(), infCounts,
+                            request);
     }
     return 1;
 }

@@ -17,6 +17,10 @@ struct RemovalRequest {
     // Remove on every host class, the older 32-bit one included, which the removal
     // before an install passes over.
     bool onEveryHost = false;
+    // Look for the name's staged INF files among every oem*.inf of the system's own INF
+    // folder, and after the recorded one too, rather than in the window program's way
+    // (the recorded one, or without a record oem0..oem99 under c:\windows\inf).
+    bool everyStagedInf = false;
     // Out: the staged INF files whose uninstall failed (the user was told of each).
     int failedUninstalls = 0;
 };

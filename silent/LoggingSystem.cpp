@@ -124,6 +124,9 @@ bool LoggingSystem::WriteFile(const std::string& path, const std::string& bytes)
 std::string LoggingSystem::GetFullPathName(const std::string& path) {
     return inner_.GetFullPathName(path);
 }
+bool LoggingSystem::FindFirstFile(const std::string& pattern, std::vector<std::string>& names) {
+    return inner_.FindFirstFile(pattern, names) || LogFailure("FindFirstFileA for " + pattern);
+}
 bool LoggingSystem::GetWindowsDirectory(std::string& directory) {
     return inner_.GetWindowsDirectory(directory) || LogFailure("GetWindowsDirectoryA");
 }

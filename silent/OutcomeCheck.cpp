@@ -10,6 +10,7 @@
 #include "setup/DriverInstallation.h"
 #include "setup/ModelName.h"
 #include "setup/Removal.h"
+#include "setup/StagedInfFiles.h"
 
 namespace silent {
 
@@ -113,8 +114,13 @@ Seen SeeNothingLeft(sys::System& system) {
     }
     const std::string record = setup::RecordFilePath(g_modelName);
     if (system.PathFileExists(record)) left.push_back("the record file " + record);
-    for (int number = 0; number <= setup::kLastScannedInf; ++number) {
-        const std::string path = setup::kInfDirectory + setup::ScannedInfName(number);
+    std::string infDirectory;
+    std::vector<std::string> staged;
+    if (!setup::SystemInfDirectory(system, infDirectory) ||
+        !setup::ListStagedInfFiles(system, infDirectory, staged))
+        left.push_back("the staged INF files (not listed)");
+    for (const std::string& name : staged) {
+        const std::string path = infDirectory + name;
         if (setup::CountOccurrencesInFile(system, path, setup::kModelName) > 0)
             left.push_back("the staged INF file " + path);
     }

@@ -29,7 +29,8 @@ Seen SeeDriverWaitingForDevice(sys::System& system);
 
 // Nothing of the model is left: no queue "RT450" and no queue on its driver; no driver
 // "RT450" in "Windows NT x86", nor, on 64-bit Windows, in "Windows x64"; no record file;
-// no staged oem0.inf..oem99.inf whose text names the model.
+// no staged INF file whose text names the model, among every oem*.inf of the system's
+// own INF folder (the Windows folder's "inf", on whatever drive it is).
 Seen SeeNothingLeft(sys::System& system);
 
 }  // namespace silent

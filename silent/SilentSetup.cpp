@@ -295,9 +295,10 @@ int Run::Uninstall() {
     if (!RemoveMarker()) return Failed(kExitUnexpectedError, kMarkerStays);
     ClassifyHost();
 
-    Step("remove", "removing the printer, its driver and its staged INF file");
+    Step("remove", "removing the printer, its driver and its staged INF files");
     setup::RemovalRequest request;
     request.onEveryHost = true;
+    request.everyStagedInf = true;
     if (sequence_.RemovePreviousInstallations(&request) == 0)
         return Failed(kExitCommandNotStarted, "a deletion command for RT450 did not start");
     if (request.failedUninstalls > 0)

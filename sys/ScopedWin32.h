@@ -30,6 +30,8 @@ private:
 
 // A kernel handle: a file, a process or a thread.
 using ScopedHandle = ScopedResource<HANDLE, ::CloseHandle>;
+// A search of a folder, from FindFirstFileA.
+using ScopedFind = ScopedResource<HANDLE, ::FindClose>;
 // A block from LocalAlloc, as FormatMessageA hands one out.
 using ScopedLocalMemory = ScopedResource<HLOCAL, ::LocalFree>;
 

@@ -200,6 +200,12 @@ public:
     virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
     // GetFullPathNameA; empty on failure.
     virtual std::string GetFullPathName(const std::string& path) = 0;
+    // FindFirstFileA(pattern), FindNextFileA up to ERROR_NO_MORE_FILES, FindClose: the
+    // names (without their folder) of the files and folders whose long or short name the
+    // pattern matches, in the file system's order. A pattern that matches nothing lists
+    // nothing and succeeds. False, with the last-error code set and nothing listed, when
+    // the folder cannot be searched (ERROR_PATH_NOT_FOUND for one that is not there).
+    virtual bool FindFirstFile(const std::string& pattern, std::vector<std::string>& names) = 0;
     // GetWindowsDirectoryA / GetSystemDirectoryA; false on failure.
     virtual bool GetWindowsDirectory(std::string& directory) = 0;
     virtual bool GetSystemDirectory(std::string& directory) = 0;

@@ -570,6 +570,23 @@ std::string Win32System::GetFullPathName(const std::string& path) {
     return fullPath;
 }
 
+bool Win32System::FindFirstFile(const std::string& pattern, std::vector<std::string>& names) {
+    names.clear();
+    // Declared before the search: closing it must not change the error the caller reads.
+    LastErrorKeeper keeper;
+    WIN32_FIND_DATAA entry{};
+    const ScopedFind search(::FindFirstFileA(pattern.c_str(), &entry));
+    // Nothing matches: the folder was searched all the same.
+    if (!search.IsValid()) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        names.emplace_back(entry.cFileName);
+    } while (::FindNextFileA(search.Get(), &entry));
+    keeper.Capture();
+    if (::GetLastError() == ERROR_NO_MORE_FILES) return true;
+    names.clear();
+    return false;
+}
+
 bool Win32System::GetWindowsDirectory(std::string& directory) {
     return FetchText(
         [](char* buffer, DWORD size) { return ::GetWindowsDirectoryA(buffer, size); },

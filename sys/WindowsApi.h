@@ -19,6 +19,7 @@
 #undef DiInstallDriver
 #undef EnumPrinterDrivers
 #undef EnumPrinters
+#undef FindFirstFile
 #undef FormatMessage
 #undef GetCurrentDirectory
 #undef GetFileAttributes

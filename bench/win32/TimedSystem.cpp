@@ -129,6 +129,9 @@ bool TimedSystem::WriteFile(const std::string& path, const std::string& bytes) {
 std::string TimedSystem::GetFullPathName(const std::string& path) {
     return Timed("GetFullPathName", [&] { return inner_.GetFullPathName(path); });
 }
+bool TimedSystem::FindFirstFile(const std::string& pattern, std::vector<std::string>& names) {
+    return Timed("FindFirstFile", [&] { return inner_.FindFirstFile(pattern, names); });
+}
 bool TimedSystem::GetWindowsDirectory(std::string& directory) {
     return Timed("GetWindowsDirectory", [&] { return inner_.GetWindowsDirectory(directory); });
 }

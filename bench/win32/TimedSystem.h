@@ -61,6 +61,7 @@ public:
                            const sys::ChunkConsumer& consume) override;
     bool WriteFile(const std::string& path, const std::string& bytes) override;
     std::string GetFullPathName(const std::string& path) override;
+    bool FindFirstFile(const std::string& pattern, std::vector<std::string>& names) override;
     bool GetWindowsDirectory(std::string& directory) override;
     bool GetSystemDirectory(std::string& directory) override;
     bool GetPrinterDriverDirectory(const std::string& environment,

@@ -28,7 +28,8 @@ from installer import (ANOTHER_RUN_TEXT, CHECK_USB_CABLE_TEXT, CONNECT_USB_TEXT,
                        setup_script)
 from test_install_flows import HOSTS, package_path, source_path
 from test_planted_libraries import plant_everywhere
-from test_removal_flows import DELETE_DRIVER, DELETE_PRINTER, MODEL, RemovalCase
+from test_removal_flows import (DELETE_DRIVER, DELETE_PRINTER, MODEL, RemovalCase,
+                                 foreign_inf)
 from test_usb_flows import (ERROR_ACCESS_DENIED, ERROR_IN_WOW64, ERROR_NO_MORE_ITEMS,
                             ERROR_NO_SUCH_DEVINST, ERROR_PUBLISHER_NOT_TRUSTED, ERROR_SUCCESS,
                             QUEUE_ADDED, UPDATE,
@@ -664,12 +665,55 @@ class SilentUninstall(SilentCase, RemovalCase):
             ("start", rf"SilentSetup.exe /uninstall /log:{LOG}"),
             ("marker", "removing the detection marker"),
             ("marker", f"no detection marker {MARKER_NAME} is left"),
-            ("remove", "removing the printer, its driver and its staged INF file"),
+            ("remove", "removing the printer, its driver and its staged INF files"),
             ("remove", ended(removal[0])),
             ("remove", ended(removal[1])),
             ("remove", f"uninstalled the staged INF file {staged}"),
             ("remove", rf"deleted {RECORD_FILE.replace('C:', 'c:')}"),
             ("check", "looking at what the removal left"),
+            ("check", f"nothing of {MODEL} is left"),
+            ("end", "exit code 0: success"),
+        ])
+
+
+    # Staged INF files of the model beyond oem99.inf, among more than a hundred, and two
+    # of them beside each other (the recorded one and another): one /uninstall uninstalls
+    # each, the recorded one first, and then sees none left. host, the INF files put into
+    # the INF folder, the recorded name (None: no record file), the uninstalls in order.
+    STAGED_INFS = {
+        "oem150_among_many": (
+            "win7-32",
+            {**{f"oem{n}.inf": foreign_inf("LX-100 Laser") for n in range(150)},
+             "oem150.inf": foreign_inf(MODEL)},
+            None, ["oem150.inf"]),
+        "two_of_the_model": (
+            "xp32",
+            {"oem5.inf": foreign_inf(MODEL), "oem30.inf": foreign_inf(MODEL),
+             "oem12.inf": foreign_inf("LX-100 Laser")},
+            "oem30.inf", ["oem30.inf", "oem5.inf"]),
+    }
+
+    @cases(STAGED_INFS)
+    def test_uninstall_removes_every_staged_inf_of_the_model(self, case, host_name, infs,
+                                                             recorded, uninstalled):
+        host = self.open_arranged_host(host_name)
+        self.printer_setup_does_its_work(host)
+        for name, content in infs.items():
+            host.write_file(str(PureWindowsPath(INF_DIR, name)), content)
+        if recorded is not None:
+            host.write_file(RECORD_FILE, recorded.encode("ascii"))
+
+        code, run = self.silent(host, rf"/uninstall /log:{LOG}")
+
+        self.check_equal(code, EXIT_SUCCESS, "uninstall exit code")
+        self.check_equal({name: host.read_bytes(str(PureWindowsPath(INF_DIR, name)))
+                          for name in infs},
+                         {name: None if name in uninstalled else content
+                          for name, content in infs.items()},
+                         "INF files after /uninstall (None: uninstalled)")
+        self.check_equal(host.read_bytes(RECORD_FILE), None, f"{RECORD_FILE} after /uninstall")
+        self.check_log_has(self.log(host), [
+            *[("remove", f"uninstalled the staged INF file {name}") for name in uninstalled],
             ("check", f"nothing of {MODEL} is left"),
             ("end", "exit code 0: success"),
         ])

@@ -24,6 +24,18 @@ std::string Lower(std::string text) {
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
 }
+// Whether a name matches a pattern of '*' (any run of characters) and '?' (any one),
+// both already in one letter case. Only long names: the fake has no short (8.3) names.
+bool WildcardMatches(const std::string& pattern, const std::string& name) {
+    if (pattern.empty()) return name.empty();
+    if (pattern[0] == '*') {
+        for (std::size_t skip = 0; skip <= name.size(); ++skip)
+            if (WildcardMatches(pattern.substr(1), name.substr(skip))) return true;
+        return false;
+    }
+    return !name.empty() && (pattern[0] == '?' || pattern[0] == name[0]) &&
+           WildcardMatches(pattern.substr(1), name.substr(1));
+}
 }  // namespace
 
 FakeSystem::FakeSystem() {
@@ -463,6 +475,26 @@ std::string FakeSystem::GetFullPathName(const std::string& path) {
     return absolute ? path : currentDirectory + "\\" + path;
 }
 
+bool FakeSystem::FindFirstFile(const std::string& pattern, std::vector<std::string>& names) {
+    calls.push_back("FindFirstFile " + pattern);
+    names.clear();
+    if (Injected("FindFirstFile")) return false;
+    const std::size_t slash = pattern.find_last_of('\\');
+    const std::string folder = Key(slash == std::string::npos ? "." : pattern.substr(0, slash));
+    const std::string wanted = Lower(pattern.substr(slash == std::string::npos ? 0 : slash + 1));
+    // A drive's root ("c:\\") is the folder of "c:\\name".
+    const std::string parent = folder.back() == '\\' ? folder.substr(0, folder.size() - 1) : folder;
+    if (parent.size() != 2 && directories_.count(folder) == 0) return Fail(kErrorPathNotFound);
+    const auto take = [&](const std::string& key) {
+        const std::size_t at = key.find_last_of('\\');
+        if (key.substr(0, at) == parent && WildcardMatches(wanted, key.substr(at + 1)))
+            names.push_back(key.substr(at + 1));
+    };
+    for (const auto& [key, file] : files_) take(key);
+    for (const std::string& key : directories_) take(key);
+    return true;
+}
+
 bool FakeSystem::GetWindowsDirectory(std::string& directory) {
     calls.push_back("GetWindowsDirectory");
     if (Injected("GetWindowsDirectory")) return false;
@@ -590,7 +622,8 @@ bool FakeSystem::SetupUninstallOEMInf(const std::string& infFileName, uint32_t f
     if (Injected("SetupUninstallOEMInf")) return false;
     uninstalled.push_back(infFileName);
     if (uninstallFails.count(infFileName)) return Fail(kErrorAccessDenied);
-    const std::string path = "c:\\windows\\inf\\" + infFileName;
+    // The system's own INF folder, wherever Windows lives.
+    const std::string path = windowsDirectory + "\\inf\\" + infFileName;
     std::string key = Key(path);
     if (!files_.count(key)) return Fail(sys::kErrorFileNotFound);
     if (Undeletable(path, key)) return Fail(kErrorSharingViolation);

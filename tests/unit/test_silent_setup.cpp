@@ -19,6 +19,7 @@
 #include "silent/DetectionMarker.h"
 #include "silent/ExitCodes.h"
 #include "silent/LoggingSystem.h"
+#include "silent/OutcomeCheck.h"
 #include "setup/InstallSequence.h"
 #include "silent/SilentSetup.h"
 #include "tests/unit/FakeUnattendedSystem.h"
@@ -458,13 +459,19 @@ const OutcomeCase kOutcomes[] = {
          CommandsDoNothing(s, "/h \"x64\"");
      },
      silent::kExitRemovalLeftSomething, "", false},
-    {"uninstall leaves a staged INF", Host::Win7x86, {"/uninstall"},
+    {"uninstall, a staged INF beside the recorded one", Host::Win7x86, {"/uninstall"},
      [](auto& s, auto&) {
          s.AddFile("c:\\windows\\inf\\RT450.txt", "oem3.inf");
          s.AddFile("c:\\windows\\inf\\oem3.inf", "RT450");
          s.AddFile("c:\\windows\\inf\\oem20.inf", "[Strings]\nModel=\"RT450\"\n");
      },
-     silent::kExitRemovalLeftSomething, "", false},
+     silent::kExitSuccess, "", false},
+    {"uninstall, a staged INF that stays", Host::Win7x86, {"/uninstall"},
+     [](auto& s, auto&) {
+         s.AddFile("c:\\windows\\inf\\oem150.inf", "RT450");
+         s.uninstallFails = {"oem150.inf"};
+     },
+     silent::kExitRemovalNeedsAdministrator, "请尝试以\"管理员身份\"运行安装程序以获得更多支持!", false},
     {"uninstall, the spooler cannot be asked", Host::Win7x86, {"/uninstall"},
      [](auto& s, auto&) { s.spoolerDown = true; }, silent::kExitRemovalLeftSomething, "",
      false},
@@ -884,13 +891,10 @@ const SeenCase kSeen[] = {
      [](auto& s) {
          AddQueue(s, "LPT1:", "RT450");
          s.drivers64 = {"RT450"};
-         s.AddFile("c:\\windows\\inf\\oem20.inf", "RT450");
-         s.AddFile("c:\\windows\\inf\\RT450.txt", "oem21.inf");
          CommandsDoNothing(s, "/d");
      },
      u8"check    left behind: queue \"RT450\" on LPT1: with driver \"RT450\"; driver \"RT450\" in "
-     u8"\"Windows NT x86\"; driver \"RT450\" in \"Windows x64\"; the staged INF file "
-     u8"c:\\windows\\inf\\oem20.inf"},
+     u8"\"Windows NT x86\"; driver \"RT450\" in \"Windows x64\""},
     {"uninstall leaves a queue on the model's driver", Host::Win7x86, "/uninstall",
      [](auto& s) {
          AddQueue(s, "LPT1:", "RT450");
@@ -1304,6 +1308,129 @@ TEST_F(SilentSetup, EachLineCarriesTheProcessIdOfItsRun) {
         ids.push_back(line.substr(25, line.find(']') + 1 - 25));
     EXPECT_EQ(ids, (std::vector<std::string>{"[4242]", "[4242]", "[4242]", "[4242]", "[4242]",
                                              "[9]", "[9]", "[9]", "[9]", "[9]"}));
+}
+
+}  // namespace
+
+namespace {
+
+// /uninstall looks for the model's staged INF files among every oem*.inf of the
+// system's own INF folder, wherever Windows lives, and uninstalls each in one run: the
+// recorded one first, then the others by number. Columns: the Windows folder, the staged
+// INF files of that folder (name and text), the recorded name ("" for no record file),
+// the uninstalls in order, the exit code.
+struct StagedInfCase {
+    const char* name;
+    const char* windowsDirectory;
+    std::vector<std::pair<std::string, std::string>> infs;
+    const char* recorded;
+    std::vector<std::string> uninstalled;
+    int exitCode;
+};
+
+// More than a hundred staged INF files, none of the model's.
+std::vector<std::pair<std::string, std::string>> OthersUpTo(int last) {
+    std::vector<std::pair<std::string, std::string>> infs;
+    for (int number = 0; number <= last; ++number)
+        infs.push_back({"oem" + std::to_string(number) + ".inf", "[Strings]\nModel=\"Office\"\n"});
+    return infs;
+}
+
+std::vector<std::pair<std::string, std::string>> With(
+    std::vector<std::pair<std::string, std::string>> infs, const std::string& name,
+    const std::string& text) {
+    infs.push_back({name, text});
+    return infs;
+}
+
+const StagedInfCase kStagedInfs[] = {
+    {"oem150.inf among 150 others", "C:\\WINDOWS", With(OthersUpTo(149), "oem150.inf", "RT450"),
+     "", {"oem150.inf"}, silent::kExitSuccess},
+    {"Windows on D:", "D:\\WINDOWS", {{"oem150.inf", "RT450"}, {"oem4.inf", "Office"}}, "",
+     {"oem150.inf"}, silent::kExitSuccess},
+    {"two of the model's, the recorded one first", "C:\\WINDOWS",
+     {{"oem5.inf", "RT450"}, {"oem30.inf", "RT450"}, {"oem12.inf", "Office"}}, "oem30.inf",
+     {"oem30.inf", "oem5.inf"}, silent::kExitSuccess},
+    {"a recorded name in another case", "C:\\WINDOWS", {{"oem30.inf", "RT450"}}, "OEM30.INF",
+     {"OEM30.INF"}, silent::kExitSuccess},
+    {"names that only look staged", "C:\\WINDOWS",
+     {{"oemx.inf", "RT450"}, {"oem1.inf.bak", "RT450"}, {"oem.inf", "RT450"}}, "", {},
+     silent::kExitSuccess},
+};
+
+TEST(SilentUninstall, RemovesEveryStagedInfOfTheModelInOneRun) {
+    for (const StagedInfCase& row : kStagedInfs) {
+        SCOPED_TRACE(row.name);
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        fake::FakeUnattendedSystem services(machine);
+        fake::MakeHost(machine, Host::Win7x86);
+        fake::UsePrinterSetupDouble(machine);
+        machine.windowsDirectory = row.windowsDirectory;
+        machine.AddDirectory("C:\\WINDOWS\\TEMP");
+        const std::string infDirectory = std::string(row.windowsDirectory) + "\\inf\\";
+        for (const auto& [name, text] : row.infs) machine.AddFile(infDirectory + name, text);
+        if (*row.recorded != '\0') machine.AddFile(kRecord, row.recorded);
+
+        EXPECT_EQ(silent::RunSilentSetup(machine, services, {"/uninstall"}), row.exitCode);
+
+        EXPECT_EQ(machine.uninstalled, row.uninstalled);
+        // Each uninstalled one is gone, every other stays.
+        for (const auto& [name, text] : row.infs) {
+            const bool uninstalled = std::any_of(
+                row.uninstalled.begin(), row.uninstalled.end(),
+                [&](const std::string& gone) { return machine.Key(gone) == machine.Key(name); });
+            EXPECT_NE(machine.FileExists(infDirectory + name), uninstalled) << name;
+        }
+        EXPECT_FALSE(machine.FileExists(kRecord));
+    }
+    fake::SetFlags(0, 0, 0);
+}
+
+// What the check after /uninstall sees of the staged INF files: every oem*.inf of the
+// system's INF folder whose text names the model, that folder found from the Windows
+// folder; a folder that cannot be searched counts as one that may hold some. Columns:
+// the Windows folder, the files (path and text), the call that fails ("" for none), the
+// log's text.
+struct LeftInfCase {
+    const char* name;
+    const char* windowsDirectory;
+    std::vector<std::pair<std::string, std::string>> files;
+    const char* failing;
+    const char* what;
+};
+
+const LeftInfCase kLeftInfs[] = {
+    {"oem150.inf", "C:\\WINDOWS", {{"C:\\WINDOWS\\inf\\oem150.inf", "RT450"}}, "",
+     "left behind: the staged INF file C:\\WINDOWS\\inf\\oem150.inf"},
+    {"Windows on D:", "D:\\WINDOWS",
+     {{"D:\\WINDOWS\\inf\\oem7.inf", "RT450"}, {"c:\\windows\\inf\\oem8.inf", "RT450"}}, "",
+     "left behind: the staged INF file D:\\WINDOWS\\inf\\oem7.inf"},
+    {"Windows at a drive's root", "E:\\", {{"E:\\inf\\oem2.inf", "RT450"}}, "",
+     "left behind: the staged INF file E:\\inf\\oem2.inf"},
+    {"another model's", "C:\\WINDOWS", {{"C:\\WINDOWS\\inf\\oem150.inf", "Office"}}, "",
+     "nothing of RT450 is left"},
+    {"the INF folder cannot be searched", "C:\\WINDOWS", {}, "FindFirstFile",
+     "left behind: the staged INF files (not listed)"},
+    {"the Windows folder is not told", "C:\\WINDOWS", {}, "GetWindowsDirectory",
+     "left behind: the staged INF files (not listed)"},
+};
+
+TEST(SilentUninstall, TheCheckSeesEveryStagedInfOfTheSystemsInfFolder) {
+    for (const LeftInfCase& row : kLeftInfs) {
+        SCOPED_TRACE(row.name);
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        machine.windowsDirectory = row.windowsDirectory;
+        machine.AddDirectory(std::string(row.windowsDirectory) + "\\inf");
+        for (const auto& [path, text] : row.files) machine.AddFile(path, text);
+        machine.failMethod = row.failing;
+
+        const silent::Seen seen = silent::SeeNothingLeft(machine);
+
+        EXPECT_EQ(seen.what, row.what);
+        EXPECT_EQ(seen.asClaimed, std::string(row.what) == "nothing of RT450 is left");
+    }
 }
 
 }  // namespace
