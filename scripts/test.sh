@@ -6,8 +6,9 @@
 # (64-bit Wine, which runs everywhere), the unit tests (natively, under
 # AddressSanitizer and UndefinedBehaviorSanitizer), a bounded fuzz pass over the
 # file-text handling, a check of the resources compiled into setup.exe, a test of these
-# scripts on a machine without 32-bit programs, and the end-to-end tests of the real
-# setup.exe and SilentSetup.exe under Wine.
+# scripts on a machine without 32-bit programs (with the check that the documents' tables
+# of exit codes list the program's), and the end-to-end tests of the real setup.exe and
+# SilentSetup.exe under Wine.
 #
 # The end-to-end tests need a kernel that runs 32-bit programs; where it runs none, they
 # are not started and a block at the end says so (scripts/e2e.sh). The last line counts
@@ -59,7 +60,7 @@ echo "== resources of setup.exe"
 python3 "$top/tests/resources/run_resources.py" "$root/dist/setup.exe" | tee "$logs/resources.log"
 tally "$logs/resources.log"
 
-echo "== the test and run commands on a machine without 32-bit programs"
+echo "== the test and run commands on a machine without 32-bit programs; facts that several files state"
 python3 "$top/tests/scripts/run_script_tests.py" | tee "$logs/scripts.log"
 tally "$logs/scripts.log"
 

@@ -16,6 +16,7 @@ import threading
 import time
 from pathlib import Path, PureWindowsPath
 
+from exit_codes import CODES, meaning
 from harness.case import cases
 from harness.context import context
 from harness.robot import script_word
@@ -45,28 +46,25 @@ BOM = b"\xef\xbb\xbf"
 TIME = r"\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}"
 TIME_STAMP = re.compile(rf"^{TIME}  \[\d+\]  ")
 
-EXIT_SUCCESS = 0
-EXIT_WAITING_FOR_USB = 20
-EXIT_DAMAGED_PACKAGE = 21
-EXIT_NO_USB_DEVICE = 25
-EXIT_USB_UPDATE_FAILED = 26
-EXIT_SETUP64_FAILED = 27
-EXIT_PROTECTED_PRINT_MODE = 31
-EXIT_SIGNATURE_NOT_TRUSTED = 33
+EXIT_SUCCESS = CODES["kExitSuccess"]
+EXIT_WAITING_FOR_USB = CODES["kExitWaitingForUsbDevice"]
+EXIT_DAMAGED_PACKAGE = CODES["kExitDamagedPackage"]
+EXIT_NO_USB_DEVICE = CODES["kExitNoUsbDevice"]
+EXIT_USB_UPDATE_FAILED = CODES["kExitUsbUpdateFailed"]
+EXIT_SETUP64_FAILED = CODES["kExitSetup64Failed"]
+EXIT_PROTECTED_PRINT_MODE = CODES["kExitProtectedPrintMode"]
+EXIT_SIGNATURE_NOT_TRUSTED = CODES["kExitSignatureNotTrusted"]
 STARTF_USESTDHANDLES = 0x100
-EXIT_NOT_AS_ASKED = 34
-EXIT_ANOTHER_INSTALL_RUNNING = 1618
-EXIT_INVALID_COMMAND_LINE = 1639
+EXIT_NOT_AS_ASKED = CODES["kExitNotAsAsked"]
+EXIT_ANOTHER_INSTALL_RUNNING = CODES["kExitAnotherInstallRunning"]
+EXIT_INVALID_COMMAND_LINE = CODES["kExitInvalidCommandLine"]
 
-EXIT_MEANINGS = {
-    EXIT_SUCCESS: "success",
-    EXIT_WAITING_FOR_USB: "driver staged; the printer installs when its USB cable is plugged in",
-    EXIT_NO_USB_DEVICE: "no USB printer is connected",
-    EXIT_USB_UPDATE_FAILED: "the USB driver update failed",
-    EXIT_SETUP64_FAILED: "Setup64.exe failed",
-    EXIT_SIGNATURE_NOT_TRUSTED: "the driver package's signature is not trusted on this PC",
-    EXIT_NOT_AS_ASKED: "the commands ran, but the printer is not there as asked",
-}
+
+def end_line(exit_code):
+    """The log's last line for a run that ends with the exit code."""
+    return ("end", f"exit code {exit_code}: {meaning(exit_code)}")
+
+
 SETUP64_COMMAND = r".\amd64\Setup64.exe USBPRINT\KELVARO80-Series0AA5 .\amd64\ZORQ80-Series.INF"
 # The update of SilentSetup.exe itself, refused on 64-bit Windows.
 IN_WOW64 = call(UPDATE, package_path("amd64", INF_FILE), SILENT, 32, ERROR_IN_WOW64)
@@ -83,7 +81,7 @@ NOT_AS_ASKED_LINES = [
     ("check", "looking at what the run left"),
     ("check", NO_QUEUE_ON_LPT1),
     ("check", "the printer is not there as asked"),
-    ("end", f"exit code 34: {EXIT_MEANINGS[EXIT_NOT_AS_ASKED]}"),
+    end_line(EXIT_NOT_AS_ASKED),
 ]
 # The marker's InstalledAt: the time as the log's lines show it.
 TIME_OF_DAY = re.compile(rf"^{TIME}$")
@@ -251,7 +249,7 @@ class SilentInstall(SilentCase):
             ("check", QUEUE_ON_LPT1),
             ("marker", "writing the detection marker"),
             ("marker", marker_written("LPT1:")),
-            ("end", "exit code 0: success"),
+            end_line(EXIT_SUCCESS),
         ])
 
     def test_commands_get_a_clean_start_up_record(self):
@@ -319,7 +317,7 @@ class SilentInstall(SilentCase):
             ("install", "port USB (from the command line)"),
             ("install", ended(SETUP64_COMMAND, setup64_exit)),
             ("install", message(last)),
-            ("end", f"exit code {exit_code}: {EXIT_MEANINGS[exit_code]}"),
+            end_line(exit_code),
         ])
         self.check_marker(host, marker_port)
 
@@ -354,7 +352,7 @@ class SilentInstall(SilentCase):
         self.check_log_has(self.log(host), [
             ("install", "port USB (from the command line)"),
             ("install", message(last)),
-            ("end", f"exit code {exit_code}: {EXIT_MEANINGS[exit_code]}"),
+            end_line(exit_code),
         ])
         self.check_marker(host, marker_port)
 
@@ -373,8 +371,7 @@ class SilentFailures(SilentCase):
         self.check_equal(self.log(host)[-3:], [
             ("pc", "this PC cannot take the printer: Windows protected print mode is on"),
             ("pc", "nothing was changed"),
-            ("end", "exit code 31: Windows protected print mode is on: it allows no "
-                    "third-party printer driver"),
+            end_line(EXIT_PROTECTED_PRINT_MODE),
         ], "the log's last lines")
         self.check_marker(host, None)
 
@@ -394,7 +391,7 @@ class SilentFailures(SilentCase):
             ("verify", message(source_path(facts.variant, "UNIDRV.HLP"),
                                caption=MISSING_FILE_CAPTION)),
             ("verify", "a file of the package folder is missing"),
-            ("end", "exit code 21: damaged package: a file of the package folder is missing"),
+            end_line(EXIT_DAMAGED_PACKAGE),
         ], "the log's last lines")
         self.check_marker(host, None)
 
@@ -464,7 +461,7 @@ class SilentFailures(SilentCase):
         lines = log_lines(logs[0].read_bytes())
         self.check_equal(lines[-2:], [
             ("start", f'invalid argument "{named}": {why}'),
-            ("end", "exit code 1639: invalid command line"),
+            end_line(EXIT_INVALID_COMMAND_LINE),
         ], "the log's last lines")
 
     def test_default_log_is_never_written_through_another_name(self):
@@ -493,7 +490,7 @@ class SilentFailures(SilentCase):
         self.check_log_has(log_lines(fresh[0].read_bytes()), [
             ("start", "SilentSetup.exe /port"),
             ("start", f"the log was not written to {windows_name}: a file with another name"),
-            ("end", "exit code 1639: invalid command line"),
+            end_line(EXIT_INVALID_COMMAND_LINE),
         ])
 
     def test_window_program_open(self):
@@ -672,7 +669,7 @@ class SilentUninstall(SilentCase, RemovalCase):
             ("remove", rf"deleted {RECORD_FILE.replace('C:', 'c:')}"),
             ("check", "looking at what the removal left"),
             ("check", f"nothing of {MODEL} is left"),
-            ("end", "exit code 0: success"),
+            end_line(EXIT_SUCCESS),
         ])
 
 
@@ -749,7 +746,7 @@ class DeploymentRecipes(SilentCase):
         self.check_marker(host, "LPT1:")
         lines = log_lines(on_disk(host, r"C:\Windows\Temp\RT450-install.log").read_bytes())
         self.check_log_has(lines, [("start", rf"current directory {DIST}"),
-                                   ("end", "exit code 0: success")])
+                                   end_line(EXIT_SUCCESS)])
         # At the next start the marker is there, and nothing runs.
         second = self.start(host, script)
         self.check_equal(second, EXIT_SUCCESS, "exit code of the second start")
@@ -797,13 +794,13 @@ class DeploymentRecipes(SilentCase):
         # associated with a 32-bit app") where there is one.
         self.check_marker(host, "LPT1:")
         self.check_log_has(log_lines(on_disk(host, r"C:\Windows\Temp\RT450-install.log")
-                                     .read_bytes()), [("end", "exit code 0: success")])
+                                     .read_bytes()), [end_line(EXIT_SUCCESS)])
 
         code, run = self.silent(host, uninstall[len(SILENT) + 1:])
         self.check_equal(code, EXIT_SUCCESS, "uninstall exit code")
         self.check_marker(host, None)
         self.check_log_has(log_lines(on_disk(host, r"C:\Windows\Temp\RT450-uninstall.log")
-                                     .read_bytes()), [("end", "exit code 0: success")])
+                                     .read_bytes()), [end_line(EXIT_SUCCESS)])
 
     def test_ansible_task(self):
         text = recipe("ansible")

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Runs the tests of the project's own commands (test_*.py beside this file).
+"""Runs the tests of the project's own commands and of the facts that several files
+state (test_*.py beside this file).
 
     run_script_tests.py
 
