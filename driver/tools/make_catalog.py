@@ -137,10 +137,10 @@ class ContentInfo(core.Sequence):
 
 def pe_image_hash(data):
     """The Authenticode image hash (SHA-1): the file without the checksum field, the
-    certificate table's directory entry and the certificate table. None for a file that
-    is no PE image. (Signing pads a file to 8 bytes before its certificate table; ours
-    are multiples of their file alignment already, and the check of the signed folder
-    would see a difference.)"""
+    certificate table's directory entry and the certificate table, followed by zero
+    bytes up to the next multiple of 8 of the file's length. None for a file that is no
+    PE image. (Signing writes those zeros into the file before its certificate table, so
+    a program has one hash whether it is signed or not.)"""
     if len(data) < 0x40 or data[:2] != b"MZ":
         return None
     pe = struct.unpack_from("<I", data, 0x3C)[0]
@@ -158,6 +158,7 @@ def pe_image_hash(data):
     digest.update(data[:checksum])
     digest.update(data[checksum + 4:security_entry])
     digest.update(data[security_entry + 8:end])
+    digest.update(bytes(-len(data) % 8))
     return digest.digest()
 
 

@@ -101,8 +101,9 @@ def copy_list(inf_text):
 def authenticode_sha1(data):
     """The image hash by the Authenticode format's walk: the headers without the
     checksum and the certificate table entry, each section's raw data in file order,
-    then any data behind the sections up to the certificate table. None for no PE
-    image."""
+    then any data behind the sections up to the certificate table, and last, when the
+    file's length is no multiple of 8, as many zero bytes as make it one. None for no
+    PE image."""
     if data[:2] != b"MZ":
         return None
     pe = struct.unpack_from("<I", data, 0x3C)[0]
@@ -133,6 +134,8 @@ def authenticode_sha1(data):
     end = len(data) - (table_size if table_at else 0)
     if end > hashed:
         sha1.update(data[hashed:end])
+    if len(data) % 8:
+        sha1.update(b"\0" * (8 - len(data) % 8))
     return sha1.digest()
 
 

@@ -1,12 +1,14 @@
 """The driver package: the INF that every package folder carries, and the independent
 check of the folders' catalogs (tests/catalogs/check_catalogs.py), which must fail for a
-file that changed after its catalog was made and for a copied file that the catalog
-does not list. The catalog checks use the shipping folder that scripts/build.sh made
+file that changed after its catalog was made, for a copied file that the catalog does
+not list, and for a program whose length is no multiple of 8 hashed without the zeros
+that Windows hashes behind it. The catalog checks use the shipping folder that scripts/build.sh made
 (RT450_DIST, default build/dist)."""
 
 import os
 import re
 import shutil
+import struct
 import subprocess
 import tempfile
 import unittest
@@ -15,6 +17,7 @@ from pathlib import Path
 TOP = Path(__file__).resolve().parents[2]
 INF = TOP / "driver" / "ZORQ80-Series.INF"
 CHECK = TOP / "tests" / "catalogs" / "check_catalogs.py"
+MAKE_CATALOG = TOP / "driver" / "tools" / "make_catalog.py"
 DIST = Path(os.environ.get("RT450_DIST", TOP / "build" / "dist"))
 # Debian's python, which has python3-asn1crypto.
 PYTHON = "/usr/bin/python3"
@@ -108,6 +111,55 @@ class TheCatalogCheck(unittest.TestCase):
         result = self.check()
         self.assertEqual(result.returncode, 1)
         self.assertIn("stdnames.gpd is copied by the INF but not in the catalog", result.stdout)
+
+    # Windows hashes a program whose length is no multiple of 8 as if zero bytes filled it
+    # up to the next multiple (the bytes that signing writes in front of the certificate
+    # table). The i386 folder's DLL gets a few bytes behind its sections, and the folder
+    # the catalog of one of three stand-ins for it, made by the packaging's catalog tool;
+    # then the DLL is put back. The stand-ins:
+    #   zeros   the DLL with its zeros written out: its hash is the padded one
+    #   cut     the DLL with its zeros behind it as a certificate table, which the hash
+    #           leaves out: its hash stops at the DLL's last byte
+    #   itself  the DLL as it is
+    # Columns: bytes added, whether the check takes the catalog of (zeros, cut, itself).
+    ODD_LENGTHS = (
+        (0, (True, True, True)),
+        (1, (True, False, True)),
+        (7, (True, False, True)),
+    )
+
+    def test_hashes_a_program_of_odd_length_with_its_zeros(self):
+        folder = self.dist / "i386"
+        dll = folder / "ZORQ80-Series.dll"
+        built = dll.read_bytes()
+        self.assertEqual(len(built) % 8, 0, "the fixture assumes a DLL of whole 8-byte units")
+        for added, accepted in self.ODD_LENGTHS:
+            image = built + b"\xa5" * added
+            zeros = bytes(-len(image) % 8)
+            stand_ins = {"zeros": image + zeros,
+                         "cut": with_certificate_table(image, zeros),
+                         "itself": image}
+            for (name, stand_in), taken in zip(stand_ins.items(), accepted):
+                with self.subTest(added=added, stand_in=name):
+                    dll.write_bytes(stand_in)
+                    subprocess.run([PYTHON, str(MAKE_CATALOG), "--os", "2:5.1", "--time",
+                                    "20261210120000Z", str(folder), INF.name,
+                                    "ZORQ80-Series.cat"], check=True)
+                    dll.write_bytes(image)
+                    result = self.check()
+                    verdict = "ok   i386/" if taken else "FAIL i386/"
+                    self.assertIn(verdict + "ZORQ80-Series.cat", result.stdout)
+
+
+def with_certificate_table(image, table):
+    """The image followed by a certificate table, its directory entry pointing at it."""
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    optional = pe + 24
+    magic = struct.unpack_from("<H", image, optional)[0]
+    entry = optional + {0x10B: 96, 0x20B: 112}[magic] + 4 * 8
+    out = bytearray(image + table)
+    struct.pack_into("<II", out, entry, len(image), len(table))
+    return bytes(out)
 
 
 if __name__ == "__main__":
