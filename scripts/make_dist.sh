@@ -10,11 +10,12 @@
 #   <out-dir>/i386/    7 driver files, INF, catalog                (x86 resource DLL)
 #
 # <out-dir> is emptied first, so a second run gives the same folder. The INF gets the
-# version of res/setup.rc and the date of the sources (SOURCE_DATE_EPOCH, else the last
-# commit) in DriverVer; each folder's catalog lists the INF and the files it copies
-# (driver/tools/make_catalog.py). Its programs, libraries and catalogs are then signed
-# when a certificate is given (scripts/sign_dist.sh: without one it says so). With --zip
-# the folder is also packed into <out-dir>.zip beside it. Quiet unless something fails.
+# version the two builds were made with (their version.txt, from VERSION) and the date of
+# the sources (SOURCE_DATE_EPOCH, else the last commit) in DriverVer; each folder's
+# catalog lists the INF and the files it copies (driver/tools/make_catalog.py). Its
+# programs, libraries and catalogs are then signed when a certificate is given
+# (scripts/sign_dist.sh: without one it says so). With --zip the folder is also packed
+# into <out-dir>.zip beside it. Quiet unless something fails.
 #
 # The five files of the platform's universal printer driver (UNIDRV.DLL, UNIDRV.HLP,
 # UNIDRVUI.DLL, UNIRES.DLL, STDNAMES.GPD) are not ours to ship. Point RT450_UNIDRV_DIR
@@ -102,11 +103,14 @@ declare -A os_attributes=(
   [i386]=2:5.1,2:5.2,2:6.0
 )
 
-# The driver's version is the programs' (FILEVERSION of the resource script); its date
+# The driver's version is the one the programs and the DLLs were built with; its date
 # that of the sources, so that the same sources give the same folder.
-version=$(sed -nE 's/^ *FILEVERSION +([0-9]+),([0-9]+),([0-9]+),([0-9]+).*/\1.\2.\3.\4/p' \
-  "$top/res/setup.rc")
-[ -n "$version" ] || die "no FILEVERSION in res/setup.rc"
+for build in "$win32" "$win64"; do
+  [ -f "$build/version.txt" ] || die "no version.txt in $build: configure that build first"
+done
+version=$(cat "$win32/version.txt")
+[ "$version" = "$(cat "$win64/version.txt")" ] ||
+  die "the builds were made with different versions: build both again"
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$top" log -1 --format=%ct 2>/dev/null || date +%s)}
 driver_date=$(date -u -d "@$epoch" +%m/%d/%Y)
 catalog_time=$(date -u -d "@$epoch" +%Y%m%d%H%M%SZ)

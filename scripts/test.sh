@@ -6,9 +6,10 @@
 # (64-bit Wine, which runs everywhere), the unit tests (natively, under
 # AddressSanitizer and UndefinedBehaviorSanitizer), a bounded fuzz pass over the
 # file-text handling, a check of the resources compiled into setup.exe, a test of these
-# scripts on a machine without 32-bit programs (with the check that the documents' tables
-# of exit codes list the program's), and the end-to-end tests of the real setup.exe and
-# SilentSetup.exe under Wine.
+# scripts on a machine without 32-bit programs (with the checks that the documents' tables
+# of exit codes list the program's and that every place that names the version says that
+# of VERSION), and the end-to-end tests of the real setup.exe and SilentSetup.exe under
+# Wine.
 #
 # The end-to-end tests need a kernel that runs 32-bit programs; where it runs none, they
 # are not started and a block at the end says so (scripts/e2e.sh). The last line counts

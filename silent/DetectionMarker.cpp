@@ -3,9 +3,12 @@
 #include <cstdint>
 #include <utility>
 
+#include "ProductVersion.h"
 #include "silent/LoggingSystem.h"
 
 namespace silent {
+
+const char* const kMarkerVersion = RT450_VERSION_TEXT;
 
 namespace {
 std::string FullName() { return std::string("HKLM\\") + kMarkerKey; }

@@ -19,8 +19,8 @@ inline constexpr const char* kMarkerKey = "SOFTWARE\\RT450 Printer Installer";
 inline constexpr const char* kMarkerVersionValue = "Version";
 inline constexpr const char* kMarkerPortValue = "Port";
 inline constexpr const char* kMarkerInstalledAtValue = "InstalledAt";
-// The product version of the version record.
-inline constexpr const char* kMarkerVersion = "1.0.0.1";
+// The product's version (VERSION), as the version records carry it.
+extern const char* const kMarkerVersion;
 
 // False, with a log line, when a marker could not be removed.
 bool RemoveDetectionMarker(sys::System& system, sys::UnattendedSystem& unattended,

@@ -2,6 +2,8 @@
 windows, its package and the traces an install leaves, and the start of every robot
 script that drives setup.exe."""
 
+from pathlib import Path
+
 MAIN_CAPTION = "打印机驱动安装程序"
 INFO_CAPTION = "信息提示"
 ABOUT_CAPTION = "关于安装程序..."
@@ -95,7 +97,7 @@ PRINTUI_DOES_ITS_WORK = ("driver RT450 UNIDRV.DLL ZORQ80-Series.gpd UNIDRVUI.DLL
 # The detection marker that SilentSetup.exe writes after a success it has seen, under
 # HKEY_LOCAL_MACHINE, in the 64-bit view on 64-bit Windows.
 MARKER_KEY = r"SOFTWARE\RT450 Printer Installer"
-MARKER_VERSION = "1.0.0.1"
+MARKER_VERSION = (Path(__file__).resolve().parents[2] / "VERSION").read_text().strip()
 
 
 # The first start in a fresh prefix also starts Wine's own services.

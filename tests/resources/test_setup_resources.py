@@ -8,6 +8,7 @@ import os
 import re
 import unittest
 import xml.etree.ElementTree as ElementTree
+from pathlib import Path
 
 import peresources as pe
 
@@ -92,8 +93,10 @@ COMPATIBILITY = "{urn:schemas-microsoft-com:compatibility.v1}"
 
 VS_FIXEDFILEINFO_SIGNATURE = 0xFEEF04BD
 UTF16_CODE_PAGE = 1200
-VERSION = (1, 0, 0, 1)
-VERSION_TEXT = "1, 0, 0, 1"
+# The product's version (VERSION), in the record's numbers and in its texts.
+VERSION = tuple(int(n) for n in
+                (Path(__file__).resolve().parents[2] / "VERSION").read_text().split("."))
+VERSION_TEXT = ", ".join(map(str, VERSION))
 # Fields whose texts are the program's own choice, but which a record carries.
 NAMED_FIELDS = ("Comments", "CompanyName", "InternalName", "LegalCopyright",
                 "OriginalFilename", "ProductName")

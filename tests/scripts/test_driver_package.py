@@ -72,7 +72,8 @@ class TheInf(unittest.TestCase):
         self.assertEqual(version["catalogfile"], "ZORQ80-Series.cat")
         self.assertEqual(version["driverver"], "@DRIVER_DATE@,@DRIVER_VERSION@")
         built = (DIST / "i386" / "ZORQ80-Series.INF").read_bytes().decode("ascii")
-        self.assertRegex(built, r"\r\nDriverVer=\d\d/\d\d/\d{4},1\.0\.0\.1\r\n")
+        version = re.escape((TOP / "VERSION").read_text().strip())
+        self.assertRegex(built, rf"\r\nDriverVer=\d\d/\d\d/\d{{4}},{version}\r\n")
 
 
 class TheCatalogCheck(unittest.TestCase):

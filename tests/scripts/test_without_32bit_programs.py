@@ -48,14 +48,15 @@ class WithoutThirtyTwoBitPrograms(unittest.TestCase):
             (self.repo / name).parent.mkdir(parents=True, exist_ok=True)
             shutil.copy2(TOP / name, self.repo / name)
         # The runner lists the suites by importing them; they read setup.exe's resources
-        # with the reader of tests/resources and SilentSetup.exe's exit codes from silent/.
+        # with the reader of tests/resources, SilentSetup.exe's exit codes from silent/
+        # and the version from VERSION.
         for folder, ignore in (("tests/e2e", ("win32", "__pycache__")),
                                ("tests/resources", ("__pycache__",))):
             shutil.copytree(TOP / folder, self.repo / folder,
                             ignore=shutil.ignore_patterns(*ignore))
         (self.repo / "silent").mkdir()
-        for name in ("ExitCodes.h", "ExitCodes.cpp"):
-            shutil.copy2(TOP / "silent" / name, self.repo / "silent" / name)
+        for name in ("silent/ExitCodes.h", "silent/ExitCodes.cpp", "VERSION"):
+            shutil.copy2(TOP / name, self.repo / name)
         for name, text in STAND_INS.items():
             path = self.repo / name
             path.parent.mkdir(parents=True, exist_ok=True)

@@ -38,7 +38,7 @@ const char* const kMarker = "software\\rt450 printer installer";
 
 // The marker that an earlier, successful run left.
 void AddEarlierMarker(fake::FakeUnattendedSystem& unattended) {
-    unattended.registry[kMarker] = {{"Version", "1.0.0.1"}, {"Port", "LPT1:"},
+    unattended.registry[kMarker] = {{"Version", silent::kMarkerVersion}, {"Port", "LPT1:"},
                                     {"InstalledAt", "2026-12-01 08:00:00.000"}};
 }
 
@@ -144,13 +144,13 @@ TEST_F(SilentSetup, LogOfAParallelInstallOnWindowsXp) {
         u8"check    queue \"RT450\" on LPT1: with driver \"RT450\"",
         u8"marker   writing the detection marker",
         u8"marker   wrote the detection marker HKLM\\SOFTWARE\\RT450 Printer Installer: "
-        u8"Version 1.0.0.1, Port LPT1:",
+        u8"Version " + std::string(silent::kMarkerVersion) + ", Port LPT1:",
         u8"end      exit code 0: success",
     };
     expected.insert(expected.end(), rest.begin(), rest.end());
     EXPECT_EQ(LogLines(), expected);
     EXPECT_EQ(unattended.registry[kMarker],
-              (std::map<std::string, std::string>{{"Version", "1.0.0.1"},
+              (std::map<std::string, std::string>{{"Version", silent::kMarkerVersion},
                                                   {"Port", "LPT1:"},
                                                   {"InstalledAt", "2026-12-10 14:50:01.023"}}));
     // Written last: a marker with a Version is whole.
