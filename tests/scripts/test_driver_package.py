@@ -2,8 +2,8 @@
 check of the folders' catalogs (tests/catalogs/check_catalogs.py), which must fail for a
 file that changed after its catalog was made, for a copied file that the catalog does
 not list, and for a program whose length is no multiple of 8 hashed without the zeros
-that Windows hashes behind it. The catalog checks use the shipping folder that scripts/build.sh made
-(RT450_DIST, default build/dist)."""
+that Windows hashes behind it. The catalog checks use the shipping folder that
+scripts/build.sh made (RT450_DIST, default build/dist)."""
 
 import os
 import re
