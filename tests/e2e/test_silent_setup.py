@@ -712,7 +712,7 @@ class SilentUninstall(SilentCase, RemovalCase):
         self.check_log_has(self.log(host), [
             *[("remove", f"uninstalled the staged INF file {name}") for name in uninstalled],
             ("check", f"nothing of {MODEL} is left"),
-            ("end", "exit code 0: success"),
+            end_line(EXIT_SUCCESS),
         ])
 
 
