@@ -23,18 +23,10 @@ bool IsMissingCall(uint32_t error) {
            error == sys::kErrorProcNotFound;
 }
 
-// The policy value, where a policy set it, and else the platform's own answer, which
-// also knows the mode that device management turned on.
+// The platform's own answer alone: it knows the mode that a policy or device management
+// turned on. The policy's registry value proves nothing: a policy writes it on every PC
+// it reaches, and Windows before 11 24H2 has no such mode and takes the printer as always.
 void CheckProtectedPrint(sys::System& system, PcCheckReport& report) {
-    uint32_t policy = 0;
-    if (system.RegQueryValueEx(kProtectedPrintPolicyKey, kProtectedPrintPolicyValue, policy)) {
-        if (policy != 0) {
-            report.findings.push_back(PcCheck::ProtectedPrint);
-            return;
-        }
-    } else if (const uint32_t error = system.GetLastError(); error != sys::kErrorFileNotFound) {
-        report.failures.push_back({PcCheck::ProtectedPrint, error});
-    }
     bool enabled = false;
     if (system.IsProtectedPrintEnabled(enabled)) {
         if (enabled) report.findings.push_back(PcCheck::ProtectedPrint);

@@ -31,12 +31,6 @@ struct PcCheckReport {
     std::vector<PcCheckFailure> failures;  // checks that could not tell, in order
 };
 
-// The registry value through which the policy turns protected print mode on.
-inline constexpr const char* kProtectedPrintPolicyKey =
-    "Software\\Policies\\Microsoft\\Windows NT\\Printers\\WPP";
-inline constexpr const char* kProtectedPrintPolicyValue =
-    "WindowsProtectedPrintGroupPolicyState";
-
 // Runs every check, in the order above.
 PcCheckReport CheckPc(sys::System& system);
 

@@ -53,10 +53,6 @@ bool LoggingSystem::IsWow64Process2(uint16_t& processMachine, uint16_t& nativeMa
 bool LoggingSystem::QueryServiceStatus(const std::string& serviceName, uint32_t& currentState) {
     return inner_.QueryServiceStatus(serviceName, currentState);
 }
-bool LoggingSystem::RegQueryValueEx(const std::string& subKey, const std::string& valueName,
-                                    uint32_t& data) {
-    return inner_.RegQueryValueEx(subKey, valueName, data);
-}
 bool LoggingSystem::IsProtectedPrintEnabled(bool& enabled) {
     return inner_.IsProtectedPrintEnabled(enabled);
 }

@@ -143,11 +143,6 @@ public:
     // + QueryServiceStatus: the service's dwCurrentState.
     virtual bool QueryServiceStatus(const std::string& serviceName,
                                     uint32_t& currentState) = 0;
-    // RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, KEY_QUERY_VALUE | KEY_WOW64_64KEY) +
-    // RegQueryValueExA of a REG_DWORD value. On failure the last-error code is the
-    // registry's answer (ERROR_FILE_NOT_FOUND for a missing key or value).
-    virtual bool RegQueryValueEx(const std::string& subKey, const std::string& valueName,
-                                 uint32_t& data) = 0;
     // The run-time class WindowsProtectedPrintInfo's IsProtectedPrintEnabled, through
     // RoGetActivationFactory. Windows before 11 24H2 has no such class: fails with
     // REGDB_E_CLASSNOTREG, or ERROR_MOD_NOT_FOUND / ERROR_PROC_NOT_FOUND before Windows 8.

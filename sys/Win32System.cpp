@@ -349,40 +349,6 @@ bool Win32System::QueryServiceStatus(const std::string& serviceName, uint32_t& c
     return answered;
 }
 
-bool Win32System::RegQueryValueEx(const std::string& subKey, const std::string& valueName,
-                                  uint32_t& data) {
-    const auto regOpenKeyEx = advapi32.Find<decltype(&::RegOpenKeyExA)>("RegOpenKeyExA");
-    const auto regQueryValueEx =
-        advapi32.Find<decltype(&::RegQueryValueExA)>("RegQueryValueExA");
-    const auto regCloseKey = advapi32.Find<decltype(&::RegCloseKey)>("RegCloseKey");
-    if (regOpenKeyEx == nullptr || regQueryValueEx == nullptr || regCloseKey == nullptr)
-        return false;
-    // Policies are kept in the native view; a 32-bit program asks for it, which 32-bit
-    // Windows ignores.
-    LastErrorKeeper keeper;
-    HKEY opened = nullptr;
-    LONG status = regOpenKeyEx(HKEY_LOCAL_MACHINE, subKey.c_str(), 0,
-                               KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened);
-    if (status != ERROR_SUCCESS) {
-        ::SetLastError(static_cast<DWORD>(status));
-        keeper.Capture();
-        return false;
-    }
-    const RuntimeOwned key(opened, regCloseKey);
-    DWORD type = 0;
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    status = regQueryValueEx(key.Get(), valueName.c_str(), nullptr, &type,
-                             reinterpret_cast<LPBYTE>(&value), &size);
-    if (status == ERROR_SUCCESS && (type != REG_DWORD || size != sizeof(value)))
-        status = ERROR_INVALID_DATATYPE;
-    ::SetLastError(static_cast<DWORD>(status));
-    keeper.Capture();
-    if (status != ERROR_SUCCESS) return false;
-    data = value;
-    return true;
-}
-
 bool Win32System::IsProtectedPrintEnabled(bool& enabled) {
     return AskProtectedPrintEnabled(enabled);
 }

@@ -31,7 +31,6 @@
 #undef GetVersionEx
 #undef GetWindowsDirectory
 #undef PathFileExists
-#undef RegQueryValueEx
 #undef RegDeleteKey
 #undef RegSetValueEx
 #undef SetCurrentDirectory

@@ -49,11 +49,6 @@ bool TimedSystem::QueryServiceStatus(const std::string& serviceName, uint32_t& c
     return Timed("QueryServiceStatus",
                  [&] { return inner_.QueryServiceStatus(serviceName, currentState); });
 }
-bool TimedSystem::RegQueryValueEx(const std::string& subKey, const std::string& valueName,
-                                  uint32_t& data) {
-    return Timed("RegQueryValueEx",
-                 [&] { return inner_.RegQueryValueEx(subKey, valueName, data); });
-}
 bool TimedSystem::IsProtectedPrintEnabled(bool& enabled) {
     return Timed("IsProtectedPrintEnabled", [&] { return inner_.IsProtectedPrintEnabled(enabled); });
 }

@@ -38,8 +38,6 @@ public:
     bool GetCPInfo(uint32_t codePage, std::vector<sys::LeadByteRange>& leadBytes) override;
     bool IsWow64Process2(uint16_t& processMachine, uint16_t& nativeMachine) override;
     bool QueryServiceStatus(const std::string& serviceName, uint32_t& currentState) override;
-    bool RegQueryValueEx(const std::string& subKey, const std::string& valueName,
-                         uint32_t& data) override;
     bool IsProtectedPrintEnabled(bool& enabled) override;
     bool GetTokenInformationTokenElevation(bool& elevated) override;
     bool CheckTokenMembershipAdministrators(bool& isMember) override;

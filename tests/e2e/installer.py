@@ -46,8 +46,6 @@ PROCESS_START_FAILED_TEXT = "创建安装进程失败，取消安装！"
 CONNECT_USB_TEXT = "请接入USB线(已经接好则重开打印机)，\n系统会自动安装打印机！"
 CHECK_USB_CABLE_TEXT = "请检查打印机USB连线是否连接"
 ANOTHER_RUN_TEXT = "另一个安装程序正在运行，请等它结束后再安装！"
-PROTECTED_PRINT_TEXT = ("此电脑已启用 Windows 受保护的打印模式，该模式不允许安装第三方打印机驱动程序。\n"
-                        "请联系系统管理员。")
 
 ABOUT_MENU_TEXT = "关于安装程序 (&A)..."
 PARALLEL_LABEL = "并口"

@@ -226,17 +226,6 @@ bool FakeSystem::QueryServiceStatus(const std::string& serviceName, uint32_t& cu
     return true;
 }
 
-bool FakeSystem::RegQueryValueEx(const std::string& subKey, const std::string& valueName,
-                                 uint32_t& data) {
-    calls.push_back("RegQueryValueEx " + subKey + " " + valueName);
-    if (Injected("RegQueryValueEx")) return false;
-    if (registryError != 0) return Fail(registryError);
-    const auto value = registryDwords_.find(Lower(subKey + "\\" + valueName));
-    if (value == registryDwords_.end()) return Fail(sys::kErrorFileNotFound);
-    data = value->second;
-    return true;
-}
-
 bool FakeSystem::IsProtectedPrintEnabled(bool& enabled) {
     calls.push_back("IsProtectedPrintEnabled");
     if (Injected("IsProtectedPrintEnabled")) return false;

@@ -53,10 +53,11 @@ public:
     // The PC's state that the checks before an install read.
     // Services by name, with their dwCurrentState; others do not exist.
     std::map<std::string, uint32_t> services{{"Spooler", sys::kServiceRunning}};
-    // A REG_DWORD value under HKEY_LOCAL_MACHINE; key and value names in any case.
+    // A REG_DWORD value under HKEY_LOCAL_MACHINE, as a policy writes one; key and value
+    // names in any case. The installer reads none: a test sets one to show that it sways
+    // nothing.
     void SetRegistryDword(const std::string& subKey, const std::string& valueName,
                           uint32_t data);
-    uint32_t registryError = 0;  // when set, every registry query fails with it
     bool hasIsWow64Process2 = true;  // kernel32 exports it (Windows 10 1511 on)
     // The native machine; 0 stands for what wow64 says: AMD64 under WOW64, else I386.
     uint16_t nativeMachine = 0;
@@ -163,8 +164,6 @@ public:
     bool GetCPInfo(uint32_t codePage, std::vector<sys::LeadByteRange>& leadBytes) override;
     bool IsWow64Process2(uint16_t& processMachine, uint16_t& nativeMachine) override;
     bool QueryServiceStatus(const std::string& serviceName, uint32_t& currentState) override;
-    bool RegQueryValueEx(const std::string& subKey, const std::string& valueName,
-                         uint32_t& data) override;
     bool IsProtectedPrintEnabled(bool& enabled) override;
     bool GetTokenInformationTokenElevation(bool& elevated) override;
     bool CheckTokenMembershipAdministrators(bool& isMember) override;

@@ -21,7 +21,7 @@ inline const char* const kFallibleCalls[] = {
     "GetExitCodeProcess",  "SetupCopyOEMInf",  "SetupUninstallOEMInf",
     "UpdateDriverForPlugAndPlayDevices", "EnumPrinterQueues", "EnumPrinterDriversIn",
     "GetCPInfo",
-    "QueryServiceStatus", "RegQueryValueEx",  "IsProtectedPrintEnabled",
+    "QueryServiceStatus", "IsProtectedPrintEnabled",
     "IsWow64Process2",    "GetTokenInformationTokenElevation",
     "CheckTokenMembershipAdministrators",
 };

@@ -19,7 +19,6 @@ using host::PcCheck;
 
 const std::string kPolicyKey = "Software\\Policies\\Microsoft\\Windows NT\\Printers\\WPP";
 const std::string kPolicyValue = "WindowsProtectedPrintGroupPolicyState";
-const std::string kPolicyQuery = "RegQueryValueEx " + kPolicyKey + " " + kPolicyValue;
 
 const std::string kSpoolerText =
     "打印后台处理程序服务未运行，无法安装打印机。\n"
@@ -37,11 +36,19 @@ const Host kAllHosts[] = {Host::Xp32,    Host::Vista32, Host::Win7x86,
 
 bool IsXp(Host host) { return host == Host::Xp32; }
 bool IsWindows10(Host host) { return host == Host::Win8x86 || host == Host::Win10x64; }
+// Protected print mode comes with Windows 11 24H2, which has no 32-bit edition.
+bool CanHaveProtectedPrintMode(Host host) { return host == Host::Win10x64; }
+
+// The value that the policy "Configure Windows protected print" writes on every PC it
+// reaches, whatever its Windows.
+void SetProtectedPrintPolicy(fake::FakeSystem& machine) {
+    machine.SetRegistryDword(kPolicyKey, kPolicyValue, 1);
+}
 
 // What keeps a machine from the printer, as a test sets it up.
 struct Obstacles {
     bool spooler = false;
-    bool protectedPrint = false;
+    bool protectedPrint = false;  // the platform's protected print mode is on
     bool arm64 = false;
     bool notAdministrator = false;
 };
@@ -49,7 +56,10 @@ struct Obstacles {
 void Arrange(fake::FakeSystem& machine, Host host, const Obstacles& obstacles) {
     fake::MakeHost(machine, host);
     if (obstacles.spooler) machine.StopSpooler();
-    if (obstacles.protectedPrint) machine.SetRegistryDword(kPolicyKey, kPolicyValue, 1);
+    if (obstacles.protectedPrint) {
+        machine.protectedPrintInfoError = 0;
+        machine.protectedPrintEnabled = true;
+    }
     if (obstacles.arm64) machine.nativeMachine = sys::kImageFileMachineArm64;
     if (obstacles.notAdministrator) {
         machine.tokenElevated = false;
@@ -61,8 +71,7 @@ void Arrange(fake::FakeSystem& machine, Host host, const Obstacles& obstacles) {
 std::vector<std::string> CheckCalls(Host host, const Obstacles& obstacles) {
     std::vector<std::string> calls = {"QueryServiceStatus Spooler"};
     if (obstacles.spooler) calls.push_back("EnumPrinterQueues");
-    calls.push_back(kPolicyQuery);
-    if (!obstacles.protectedPrint) calls.push_back("IsProtectedPrintEnabled");
+    calls.push_back("IsProtectedPrintEnabled");
     calls.push_back("GetProcAddress kernel32 IsWow64Process2");
     if (IsWindows10(host)) calls.push_back("IsWow64Process2");
     calls.push_back("GetTokenInformation TokenElevation");
@@ -106,23 +115,31 @@ TEST_F(PcChecks, EachFindingAloneAndTogetherStopsTheRunBeforeTheRemoval) {
     for (const Host host : kAllHosts) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.name) + " on host " + std::to_string(static_cast<int>(host)));
+            Obstacles obstacles = c.obstacles;
+            std::vector<std::string> texts = c.texts;
+            if (obstacles.protectedPrint && !CanHaveProtectedPrintMode(host)) {
+                obstacles.protectedPrint = false;
+                texts.erase(std::remove(texts.begin(), texts.end(), kProtectedPrintText),
+                            texts.end());
+                if (texts.empty()) continue;
+            }
             fake::SetFlags(0, 0, 0);
             fake::FakeSystem machine;
             fake::FakeUi window;
             fake::AddWholePackage(machine);
             machine.printers = {"RT450"};
             machine.drivers = {"RT450"};
-            Arrange(machine, host, c.obstacles);
+            Arrange(machine, host, obstacles);
             window.timeline = &machine.calls;
 
             setup::InstallSequence(machine, window).OnInstall();
 
             std::vector<std::string> expected = RunStartCalls(host);
-            for (const auto& call : CheckCalls(host, c.obstacles)) expected.push_back(call);
-            for (const auto& text : c.texts) expected.push_back("box " + text);
+            for (const auto& call : CheckCalls(host, obstacles)) expected.push_back(call);
+            for (const auto& text : texts) expected.push_back("box " + text);
             expected.push_back("quit");
             EXPECT_EQ(machine.calls, expected);
-            EXPECT_EQ(window.Texts(), c.texts);
+            EXPECT_EQ(window.Texts(), texts);
             for (const auto& box : window.boxes) {
                 EXPECT_EQ(box.caption, "信息提示");
                 EXPECT_EQ(box.type, 0x40u);
@@ -196,6 +213,37 @@ TEST_F(PcChecks, APcThatCanTakeThePrinterOnlyGetsTheChecksCalls) {
     }
 }
 
+// An organisation sets the protected-print policy on every PC: those whose Windows has no
+// such mode, or has it off, take the printer as always, with no box.
+TEST_F(PcChecks, TheProtectedPrintPolicyValueAloneStopsNoRun) {
+    struct Case {
+        Host host;
+        bool platformAnswers;  // the mode's run-time class is registered, and says off
+    };
+    // host, whether the platform answers
+    const Case cases[] = {{Host::Xp32, false},    {Host::Vista32, false}, {Host::Win7x86, false},
+                          {Host::Win8x86, false}, {Host::Win7x64, false}, {Host::Win10x64, false},
+                          {Host::Win10x64, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.host)) +
+                     (c.platformAnswers ? " platform says off" : ""));
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        fake::FakeUi window;
+        fake::AddWholePackage(machine);
+        machine.AddDirectory("C:\\WINDOWS\\Driver Cache\\i386");
+        fake::MakeHost(machine, c.host);
+        SetProtectedPrintPolicy(machine);
+        if (c.platformAnswers) machine.protectedPrintInfoError = 0;
+        window.portChoice = 76;
+
+        setup::InstallSequence(machine, window).OnInstall();
+
+        EXPECT_EQ(window.Texts(), std::vector<std::string>{"打印机安装成功!"});
+        EXPECT_FALSE(machine.CallsStartingWith("CreateProcess").empty());
+    }
+}
+
 // Each check alone, by what the machine answers: a finding, nothing, or a check that
 // could not tell (never a finding).
 TEST_F(PcChecks, WhatEachCheckFindsByTheMachinesAnswer) {
@@ -223,24 +271,22 @@ TEST_F(PcChecks, WhatEachCheckFindsByTheMachinesAnswer) {
          {}, {}, {}},
         {"no spooler service", Host::Win7x64, [](M& m) { m.services.clear(); }, {},
          {PcCheck::Spooler}, {sys::kErrorServiceDoesNotExist}},
-        {"protected print policy on", Host::Win10x64,
-         [](M& m) { m.SetRegistryDword(kPolicyKey, kPolicyValue, 1); },
-         {PcCheck::ProtectedPrint}, {}, {}},
-        {"protected print policy off", Host::Win10x64,
-         [](M& m) { m.SetRegistryDword(kPolicyKey, kPolicyValue, 0); }, {}, {}, {}},
+        // The policy's value is written on every PC that the policy reaches; only the
+        // platform knows whether the mode is on.
+        {"policy value on, Windows 10 without the mode's class", Host::Win10x64,
+         SetProtectedPrintPolicy, {}, {}, {}},
+        {"policy value on, Windows 7 without run-time classes", Host::Win7x64,
+         SetProtectedPrintPolicy, {}, {}, {}},
+        {"policy value on, XP", Host::Xp32, SetProtectedPrintPolicy, {}, {}, {}},
         {"protected print on by the platform's answer", Host::Win10x64,
          [](M& m) { m.protectedPrintInfoError = 0; m.protectedPrintEnabled = true; },
          {PcCheck::ProtectedPrint}, {}, {}},
         {"protected print off by the platform's answer", Host::Win10x64,
          [](M& m) { m.protectedPrintInfoError = 0; }, {}, {}, {}},
-        {"policy key unreadable, platform without the class", Host::Win10x64,
-         [](M& m) { m.registryError = 5; }, {}, {PcCheck::ProtectedPrint}, {5}},
-        {"policy key unreadable, platform says on", Host::Win10x64,
-         [](M& m) { m.registryError = 5; m.protectedPrintInfoError = 0;
-                    m.protectedPrintEnabled = true; },
-         {PcCheck::ProtectedPrint}, {PcCheck::ProtectedPrint}, {5}},
-        {"the platform's query fails", Host::Win10x64,
-         [](M& m) { m.protectedPrintInfoError = 0x80070005; }, {},
+        {"platform says off, policy value on", Host::Win10x64,
+         [](M& m) { SetProtectedPrintPolicy(m); m.protectedPrintInfoError = 0; }, {}, {}, {}},
+        {"the platform's query fails, policy value on", Host::Win10x64,
+         [](M& m) { SetProtectedPrintPolicy(m); m.protectedPrintInfoError = 0x80070005; }, {},
          {PcCheck::ProtectedPrint}, {0x80070005}},
         {"ARM64", Host::Win10x64, [](M& m) { m.nativeMachine = sys::kImageFileMachineArm64; },
          {PcCheck::Processor}, {}, {}},
@@ -281,14 +327,14 @@ TEST_F(PcChecks, CallsThatOlderWindowsLacksFindNothing) {
     // host, the checks' calls
     const Case cases[] = {
         {Host::Xp32,
-         {"QueryServiceStatus Spooler", kPolicyQuery, "IsProtectedPrintEnabled",
+         {"QueryServiceStatus Spooler", "IsProtectedPrintEnabled",
           "GetProcAddress kernel32 IsWow64Process2", "GetTokenInformation TokenElevation",
           "CheckTokenMembership Administrators"}},
         {Host::Win7x86,
-         {"QueryServiceStatus Spooler", kPolicyQuery, "IsProtectedPrintEnabled",
+         {"QueryServiceStatus Spooler", "IsProtectedPrintEnabled",
           "GetProcAddress kernel32 IsWow64Process2", "GetTokenInformation TokenElevation"}},
         {Host::Win8x86,
-         {"QueryServiceStatus Spooler", kPolicyQuery, "IsProtectedPrintEnabled",
+         {"QueryServiceStatus Spooler", "IsProtectedPrintEnabled",
           "GetProcAddress kernel32 IsWow64Process2", "IsWow64Process2",
           "GetTokenInformation TokenElevation"}},
     };
@@ -314,7 +360,6 @@ TEST_F(PcChecks, AFailingCheckCallLetsTheRunGoOn) {
     // the failing call, host, the check that could not tell
     const Case cases[] = {
         {"QueryServiceStatus", Host::Win10x64, PcCheck::Spooler},
-        {"RegQueryValueEx", Host::Win10x64, PcCheck::ProtectedPrint},
         {"IsProtectedPrintEnabled", Host::Win10x64, PcCheck::ProtectedPrint},
         {"IsWow64Process2", Host::Win10x64, PcCheck::Processor},
         {"GetTokenInformationTokenElevation", Host::Win7x86, PcCheck::Administrator},
