@@ -4,17 +4,13 @@ namespace host {
 
 namespace {
 
-// The service's state alone does not decide: Wine keeps its spooler service stopped and
-// answers spooler calls itself. Windows with the service stopped answers none.
 void CheckSpooler(sys::System& system, PcCheckReport& report) {
     uint32_t state = 0;
     if (!system.QueryServiceStatus("Spooler", state)) {
         report.failures.push_back({PcCheck::Spooler, system.GetLastError()});
         return;
     }
-    if (state != sys::kServiceStopped && state != sys::kServiceStopPending) return;
-    std::vector<sys::PrinterQueue> queues;
-    if (!system.EnumPrinterQueues(queues)) report.findings.push_back(PcCheck::Spooler);
+    if (IsSpoolerDown(system, state)) report.findings.push_back(PcCheck::Spooler);
 }
 
 // Windows before 8 has no run-time classes, and before 11 24H2 not this one.
@@ -70,6 +66,13 @@ void CheckAdministrator(sys::System& system, PcCheckReport& report) {
 }
 
 }  // namespace
+
+bool IsSpoolerDown(sys::System& system, uint32_t serviceState) {
+    if (serviceState != sys::kServiceStopped && serviceState != sys::kServiceStopPending)
+        return false;
+    std::vector<sys::PrinterQueue> queues;
+    return !system.EnumPrinterQueues(queues);
+}
 
 PcCheckReport CheckPc(sys::System& system) {
     PcCheckReport report;

@@ -34,4 +34,10 @@ struct PcCheckReport {
 // Runs every check, in the order above.
 PcCheckReport CheckPc(sys::System& system);
 
+// Whether the print spooler is down, by its service's dwCurrentState: the service stopped
+// (or stopping) and the spooler answering no call. The state alone does not decide: Wine
+// keeps its spooler service stopped and answers spooler calls itself; Windows with the
+// service stopped answers none.
+bool IsSpoolerDown(sys::System& system, uint32_t serviceState);
+
 }  // namespace host

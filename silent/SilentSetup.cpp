@@ -21,6 +21,7 @@
 #include "silent/LoggingSystem.h"
 #include "silent/OutcomeCheck.h"
 #include "silent/SilentUi.h"
+#include "silent/SpoolerStartWait.h"
 
 namespace silent {
 
@@ -107,7 +108,8 @@ class Run : public setup::InstallStepObserver {
 public:
     Run(sys::System& system, sys::UnattendedSystem& unattended, InstallLog& log,
         const Options& options)
-        : unattended_(unattended),
+        : system_(system),
+          unattended_(unattended),
           log_(log),
           port_(options.port),
           logged_(system, log),
@@ -162,10 +164,17 @@ private:
         Step("marker", "removing the detection marker");
         return RemoveDetectionMarker(logged_, unattended_, log_);
     }
+    // The checks begin with a spooler that has come up, where one is coming: the window
+    // program's checks take the PC as it is.
+    void BeginChecks() {
+        log_.SetStep("pc");
+        WaitForSpoolerStart(system_, unattended_, log_);
+    }
     // A code of success stands only for what the spooler and the INF directory show;
     // then the marker tells the deployment tools.
     int Verified(int code);
 
+    sys::System& system_;  // unlogged: the wait's polls are no news for the log
     sys::UnattendedSystem& unattended_;
     InstallLog& log_;
     Port port_;
@@ -189,7 +198,7 @@ void Run::LogCheckFailures(const host::PcCheckReport& report) {
 }
 
 int Run::CheckPcForRemoval() {
-    log_.SetStep("pc");
+    BeginChecks();
     // Asked of the system itself: the window program shows no box for a removal.
     const host::PcCheckReport report = host::CheckPc(logged_);
     LogCheckFailures(report);
@@ -230,7 +239,7 @@ int Run::Verified(int code) {
 bool Run::BeforeStep(setup::InstallStep step, int pass, int) {
     switch (step) {
     case setup::InstallStep::ClassifyHost: Step("host", "classifying the host"); break;
-    case setup::InstallStep::CheckPc: log_.SetStep("pc"); break;
+    case setup::InstallStep::CheckPc: BeginChecks(); break;
     // The marker goes right before the first change: a PC that cannot take the printer
     // keeps it, and a run that fails after this leaves none.
     case setup::InstallStep::RemovePrevious:

@@ -20,6 +20,10 @@ struct LocalTime {
     uint16_t milliseconds = 0;
 };
 
+// QueryServiceConfigA's dwStartType of a service that the service control manager starts
+// at every boot (SERVICE_AUTO_START), a delayed automatic start included.
+inline constexpr uint32_t kServiceAutoStart = 2;
+
 // The code page of the program's own texts, on every system; the system's texts are in
 // its ANSI code page (kCpAcp).
 inline constexpr uint32_t kProgramCodePage = 936;
@@ -64,6 +68,12 @@ public:
     // console of the process that started it (AttachConsole(ATTACH_PARENT_PROCESS)).
     // False when there is neither.
     virtual bool WriteStandardOutput(const std::string& bytes) = 0;
+
+    // OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT) + OpenServiceA(SERVICE_QUERY_CONFIG) +
+    // QueryServiceConfigA: the service's dwStartType. ERROR_SUCCESS (0) or the system's
+    // error code (ERROR_SERVICE_DOES_NOT_EXIST for a service that is not there).
+    virtual uint32_t QueryServiceConfig(const std::string& serviceName,
+                                        uint32_t& startType) = 0;
 
     // --- HKEY_LOCAL_MACHINE, in the 64-bit view on 64-bit Windows (KEY_WOW64_64KEY; a
     // 32-bit Windows has the one view). Each answers ERROR_SUCCESS (0) or the system's

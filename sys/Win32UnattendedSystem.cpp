@@ -1,5 +1,8 @@
 #include "sys/Win32UnattendedSystem.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "sys/ScopedWin32.h"
 #include "sys/SecurityIdentity.h"
 #include "sys/SystemLibrary.h"
@@ -153,6 +156,40 @@ bool Win32UnattendedSystem::WriteStandardOutput(const std::string& bytes) {
         return console.IsValid() && WriteWhole(console.Get(), bytes);
     }
     return WriteWhole(output, bytes);
+}
+
+uint32_t Win32UnattendedSystem::QueryServiceConfig(const std::string& serviceName,
+                                                  uint32_t& startType) {
+    const auto openScManager = advapi32.Find<decltype(&::OpenSCManagerA)>("OpenSCManagerA");
+    const auto openService = advapi32.Find<decltype(&::OpenServiceA)>("OpenServiceA");
+    const auto queryConfig =
+        advapi32.Find<decltype(&::QueryServiceConfigA)>("QueryServiceConfigA");
+    const auto closeService =
+        advapi32.Find<decltype(&::CloseServiceHandle)>("CloseServiceHandle");
+    if (openScManager == nullptr || openService == nullptr || queryConfig == nullptr ||
+        closeService == nullptr)
+        return MissingEntryPoint();
+    const SC_HANDLE manager = openScManager(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (manager == nullptr) return ::GetLastError();
+    DWORD result = ERROR_SUCCESS;
+    const SC_HANDLE service = openService(manager, serviceName.c_str(), SERVICE_QUERY_CONFIG);
+    if (service == nullptr) {
+        result = ::GetLastError();
+    } else {
+        // The record carries the service's texts behind it: the first call learns their
+        // size. A new[] block is aligned for the record.
+        DWORD needed = 0;
+        queryConfig(service, nullptr, 0, &needed);
+        std::vector<BYTE> buffer(std::max<DWORD>(needed, sizeof(QUERY_SERVICE_CONFIGA)));
+        const auto config = reinterpret_cast<LPQUERY_SERVICE_CONFIGA>(buffer.data());
+        if (queryConfig(service, config, static_cast<DWORD>(buffer.size()), &needed))
+            startType = config->dwStartType;
+        else
+            result = ::GetLastError();
+        closeService(service);
+    }
+    closeService(manager);
+    return result;
 }
 
 uint32_t Win32UnattendedSystem::RegSetValueEx(const std::string& subKey,

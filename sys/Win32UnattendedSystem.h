@@ -19,6 +19,7 @@ public:
     std::string GetModuleFileName() override;
     bool SetCurrentDirectory(const std::string& directory) override;
     bool WriteStandardOutput(const std::string& bytes) override;
+    uint32_t QueryServiceConfig(const std::string& serviceName, uint32_t& startType) override;
     uint32_t RegSetValueEx(const std::string& subKey, const std::string& valueName,
                            const std::string& text) override;
     uint32_t RegDeleteKey(const std::string& subKey) override;

@@ -31,6 +31,7 @@
 #undef GetVersionEx
 #undef GetWindowsDirectory
 #undef PathFileExists
+#undef QueryServiceConfig
 #undef RegDeleteKey
 #undef RegSetValueEx
 #undef SetCurrentDirectory

@@ -260,6 +260,13 @@ void FakeSystem::StopSpooler() {
     printerDriverDirectoryFails = true;
 }
 
+void FakeSystem::StartSpoolerAfter(uint32_t milliseconds) {
+    StopSpooler();
+    services["Spooler"] = sys::kServiceStartPending;
+    spoolerRunsAt_ = sleptMilliseconds + milliseconds;
+    spoolerStarting_ = true;
+}
+
 uint32_t FakeSystem::GetLastError() { return lastError; }
 void FakeSystem::SetLastError(uint32_t code) {
     calls.push_back("SetLastError " + std::to_string(code));
@@ -275,6 +282,12 @@ std::string FakeSystem::FormatMessage(uint32_t code) {
 void FakeSystem::Sleep(uint32_t milliseconds) {
     calls.push_back("Sleep " + std::to_string(milliseconds));
     sleptMilliseconds += milliseconds;
+    if (spoolerStarting_ && sleptMilliseconds >= spoolerRunsAt_) {
+        spoolerStarting_ = false;
+        services["Spooler"] = sys::kServiceRunning;
+        spoolerDown = false;
+        printerDriverDirectoryFails = false;
+    }
 }
 
 bool FakeSystem::PathFileExists(const std::string& path) {

@@ -11,8 +11,14 @@
 #include <vector>
 
 #include "sys/System.h"
+#include "sys/UnattendedSystem.h"
 
 namespace fake {
+
+// QueryServiceConfigA's dwStartType values beside sys::kServiceAutoStart, which the
+// program never waits for.
+constexpr uint32_t kServiceDemandStart = 3;
+constexpr uint32_t kServiceDisabled = 4;
 
 struct StartedProcess {
     std::string applicationName;
@@ -53,6 +59,9 @@ public:
     // The PC's state that the checks before an install read.
     // Services by name, with their dwCurrentState; others do not exist.
     std::map<std::string, uint32_t> services{{"Spooler", sys::kServiceRunning}};
+    // Their dwStartType, as QueryServiceConfig tells it (FakeUnattendedSystem): the
+    // spooler starts automatically, as Windows sets it up.
+    std::map<std::string, uint32_t> serviceStartTypes{{"Spooler", sys::kServiceAutoStart}};
     // A REG_DWORD value under HKEY_LOCAL_MACHINE, as a policy writes one; key and value
     // names in any case. The installer reads none: a test sets one to show that it sways
     // nothing.
@@ -70,6 +79,9 @@ public:
     bool administratorsMember = true;
     // The spooler service stopped, as Windows then is: every spooler call fails.
     void StopSpooler();
+    // The spooler stopped now, and starting (start pending) until the fake has slept the
+    // milliseconds given; then it runs and answers.
+    void StartSpoolerAfter(uint32_t milliseconds);
 
     // Messages the system has a text for; others format to "".
     std::map<uint32_t, std::string> messageTexts;
@@ -229,6 +241,9 @@ private:
     bool Injected(const char* method);
     std::map<std::string, int> occurrences_;
     bool ParentExists(const std::string& key) const;
+    // When the spooler that StartSpoolerAfter starts runs: the milliseconds slept by then.
+    uint32_t spoolerRunsAt_ = 0;
+    bool spoolerStarting_ = false;
     // The bytes a read of the file gets; null, with the last error set, when it does not
     // open (opened stays false) or cannot be read.
     const std::string* BytesToRead(const std::string& path, bool& opened);

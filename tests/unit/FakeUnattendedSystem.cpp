@@ -79,6 +79,17 @@ bool FakeUnattendedSystem::WriteStandardOutput(const std::string& bytes) {
     return true;
 }
 
+uint32_t FakeUnattendedSystem::QueryServiceConfig(const std::string& serviceName,
+                                                  uint32_t& startType) {
+    system_.calls.push_back("QueryServiceConfig " + serviceName);
+    if (queryServiceConfigError != 0) return queryServiceConfigError;
+    const auto type = system_.serviceStartTypes.find(serviceName);
+    if (system_.services.count(serviceName) == 0 || type == system_.serviceStartTypes.end())
+        return sys::kErrorServiceDoesNotExist;
+    startType = type->second;
+    return 0;
+}
+
 // Key names, like Windows's, take any letter case.
 namespace {
 std::string RegistryKey(std::string name) {

@@ -35,6 +35,8 @@ public:
     uint32_t regSetValueError = 0;   // what RegSetValueEx answers; 0 writes the value
     std::string regSetValueFailing;  // the one value name that fails; empty for all
     uint32_t regDeleteKeyError = 0;  // what RegDeleteKey answers; 0 deletes the key
+    uint32_t queryServiceConfigError = 0;  // what QueryServiceConfig answers; 0: the start
+                                           // type of the fake machine's service
 
     std::string standardOutput;
 
@@ -48,6 +50,7 @@ public:
     std::string GetModuleFileName() override;
     bool SetCurrentDirectory(const std::string& directory) override;
     bool WriteStandardOutput(const std::string& bytes) override;
+    uint32_t QueryServiceConfig(const std::string& serviceName, uint32_t& startType) override;
     uint32_t RegSetValueEx(const std::string& subKey, const std::string& valueName,
                            const std::string& text) override;
     uint32_t RegDeleteKey(const std::string& subKey) override;

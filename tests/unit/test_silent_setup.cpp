@@ -1007,9 +1007,14 @@ TEST_F(SilentSetup, APcThatCannotTakeThePrinterIsToldByItsCodeAndNothingChanges)
             u8"start    started in C:\\pkg",
             u8"start    current directory C:\\pkg",
         };
-        // A stopped spooler service is asked whether it answers all the same.
-        if (c.code == silent::kExitSpoolerNotRunning)
+        // A stopped spooler that starts automatically is waited for, then its stopped
+        // service is asked whether it answers all the same.
+        if (c.code == silent::kExitSpoolerNotRunning) {
+            expected.push_back(u8"pc       the print spooler service starts automatically and "
+                               u8"is not running yet: waiting for it, at most 180 seconds");
+            expected.push_back(u8"pc       the print spooler did not start within 180 seconds");
             expected.push_back(u8"pc       EnumPrintersA failed: error 1722 (0x000006BA)");
+        }
         fake::FakeUi window;
         fake::FakeSystem twin;
         fake::MakeHost(twin, c.host);
@@ -1177,6 +1182,108 @@ TEST_F(SilentSetup, TheProtectedPrintPolicyValueAloneStopsNoRun) {
         EXPECT_EQ(Run({"/port:lpt1"}), silent::kExitSuccess);
         EXPECT_EQ(system.FileBytes(kLog).find("protected print"), std::string::npos);
     }
+}
+
+// A startup script may run before the spooler, set to start automatically, is up: the
+// unattended run waits for it, within its bound, before it answers 30. A spooler that
+// nobody is going to start is 30 at once, one that runs or answers (Wine's) is not waited
+// for. Columns: the machine, the exit code, the polls (each a second's sleep), whether
+// the start type is asked, the log lines of the wait.
+TEST_F(SilentSetup, ASpoolerThatStartsAutomaticallyIsWaitedForWithinItsBound) {
+    using M = fake::FakeSystem;
+    using U = fake::FakeUnattendedSystem;
+    struct Case {
+        const char* name;
+        void (*arrange)(M&, U&);
+        int code;
+        std::size_t polls;
+        bool startTypeAsked;
+        std::vector<std::string> lines;
+    };
+    const std::string waiting =
+        u8"pc       the print spooler service starts automatically and is not running yet: "
+        u8"waiting for it, at most 180 seconds";
+    const Case cases[] = {
+        {"automatic, up after 40 seconds", [](M& m, U&) { m.StartSpoolerAfter(40 * 1000); },
+         silent::kExitSuccess, 40, true,
+         {waiting, u8"pc       the print spooler runs after 40 seconds"}},
+        {"automatic, stopped, up after 3 seconds",
+         [](M& m, U&) {
+             m.StartSpoolerAfter(3 * 1000);
+             m.services["Spooler"] = sys::kServiceStopped;
+         },
+         silent::kExitSuccess, 3, true,
+         {waiting, u8"pc       the print spooler runs after 3 seconds"}},
+        {"automatic, never up", [](M& m, U&) { m.StopSpooler(); }, silent::kExitSpoolerNotRunning,
+         180, true, {waiting, u8"pc       the print spooler did not start within 180 seconds"}},
+        {"manual, stopped",
+         [](M& m, U&) {
+             m.StopSpooler();
+             m.serviceStartTypes["Spooler"] = fake::kServiceDemandStart;
+         },
+         silent::kExitSpoolerNotRunning, 0, true, {}},
+        {"disabled",
+         [](M& m, U&) {
+             m.StopSpooler();
+             m.serviceStartTypes["Spooler"] = fake::kServiceDisabled;
+         },
+         silent::kExitSpoolerNotRunning, 0, true, {}},
+        {"the start type cannot be asked",
+         [](M& m, U& u) {
+             m.StopSpooler();
+             u.queryServiceConfigError = 5;
+         },
+         silent::kExitSpoolerNotRunning, 0, true,
+         {u8"pc       not waiting for the print spooler: how its service starts could not be "
+          u8"learnt: error 5 (0x00000005): Access is denied."}},
+        {"running", [](M&, U&) {}, silent::kExitSuccess, 0, false, {}},
+        {"service stopped, the spooler answers (Wine)",
+         [](M& m, U&) { m.services["Spooler"] = sys::kServiceStopped; }, silent::kExitSuccess, 0,
+         false, {}},
+        {"the service cannot be asked", [](M& m, U&) { m.services.clear(); }, silent::kExitSuccess,
+         0, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        system = fake::FakeSystem();
+        unattended.registry.clear();
+        SetUp();
+        fake::MakeHost(system, Host::Win7x86);
+        fake::AddWholePackage(system);
+        c.arrange(system, unattended);
+
+        EXPECT_EQ(Run({"/port:lpt1"}), c.code);
+
+        // The polls come before the checks' first call beyond the spooler's.
+        const auto checksGoOn =
+            std::find(system.calls.begin(), system.calls.end(), "IsProtectedPrintEnabled");
+        EXPECT_EQ(static_cast<std::size_t>(std::count(system.calls.begin(), checksGoOn,
+                                                      std::string("Sleep 1000"))),
+                  c.polls);
+        EXPECT_EQ(system.CallsStartingWith("QueryServiceConfig").size(), c.startTypeAsked ? 1u : 0u);
+        std::vector<std::string> waitLines;
+        for (const auto& line : LogLines())
+            if (line.find("waiting") != std::string::npos ||
+                line.find("print spooler runs") != std::string::npos ||
+                line.find("did not start") != std::string::npos)
+                waitLines.push_back(line);
+        EXPECT_EQ(waitLines, c.lines);
+    }
+}
+
+// The removal waits for such a spooler too: it needs the spooler as much.
+TEST_F(SilentSetup, TheRemovalWaitsForASpoolerThatStartsAutomatically) {
+    fake::MakeHost(system, Host::Win10x64);
+    system.printers = {"RT450"};
+    system.StartSpoolerAfter(5 * 1000);
+
+    EXPECT_EQ(Run({"/uninstall"}), silent::kExitSuccess);
+
+    const auto lines = LogLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        u8"pc       the print spooler runs after 5 seconds"),
+              lines.end());
+    EXPECT_TRUE(system.printers.empty());
 }
 
 }  // namespace
