@@ -164,12 +164,24 @@ sys::ProcessExit LoggingSystem::CreateProcessAndWaitAtMost(const std::string& ap
                                                            uint32_t milliseconds) {
     const sys::ProcessExit run =
         inner_.CreateProcessAndWaitAtMost(applicationName, commandLine, milliseconds);
+    if (run.started && run.jobError != 0) {
+        const uint32_t error = inner_.GetLastError();
+        log_.Write("the command " + commandLine + " runs outside the run's job, so what it "
+                   "starts may outlive the run: putting it into the job failed: " +
+                   DescribeError(inner_, run.jobError));
+        inner_.SetLastError(error);
+    }
     if (!run.started) {
         LogFailure("starting the command " + commandLine);
     } else if (run.timedOut) {
         const std::string what = "the command " + commandLine + " did not end within " +
                                  std::to_string(milliseconds / 1000) + " seconds";
-        log_.Write(what + "; it is left running");
+        if (!run.ended)
+            LogFailure(what + "; ending it");
+        else if (run.jobError == 0)
+            log_.Write(what + "; it was ended, with every process it started");
+        else
+            log_.Write(what + "; it was ended, but not what it started");
         throw ProcessOutlivedItsBound(what);
     } else if (!run.exitCodeKnown) {
         LogFailure("reading the exit code of " + commandLine);

@@ -6,7 +6,8 @@
 // last-error code is left as the call left it, so the logic reads the same reasons.
 //
 // One change of behaviour: every process that the run starts is waited for, within a
-// bound, so that what the spooler shows afterwards is the commands' doing. The window
+// bound, so that what the spooler shows afterwards is the commands' doing; it runs in the
+// run's job, which ends it, and what it started, when it outlives the bound or the run. The window
 // program starts its printer-setup commands and goes on; through this seam the same
 // logic, with the same pauses, waits for each.
 
@@ -26,7 +27,8 @@ inline constexpr uint32_t kPrinterSetupCommandBoundMilliseconds = 5 * 60 * 1000;
 // Setup64.exe may wait for the device installation that Windows runs for the printer.
 inline constexpr uint32_t kSetup64BoundMilliseconds = 15 * 60 * 1000;
 
-// Thrown when a started process outlives its bound; it is left to run. The run ends.
+// Thrown when a started process outlives its bound, once it has been ended (or could not
+// be). The run ends.
 class ProcessOutlivedItsBound : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

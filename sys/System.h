@@ -98,6 +98,9 @@ struct ProcessExit {
     bool exitCodeKnown = false;  // GetExitCodeProcess succeeded
     uint32_t exitCode = 0;
     bool timedOut = false;       // still running when the bounded wait ended
+    bool ended = false;          // timed out, then ended and gone (CreateProcessAndWaitAtMost)
+    uint32_t jobError = 0;       // why it could not be put into the run's job; 0 when it
+                                 // was, or for a wait without bound
 };
 
 // One local printer as EnumPrintersA level 2 describes it.
@@ -235,9 +238,14 @@ public:
     // The same start, then WaitForSingleObject(INFINITE) and GetExitCodeProcess.
     virtual ProcessExit CreateProcessAndWait(const std::string& applicationName,
                                              const std::string& commandLine) = 0;
-    // The same start, then WaitForSingleObject(milliseconds) and GetExitCodeProcess. A
-    // process still running then is left to run: timedOut, exit code unknown. For a
-    // thread without windows: nothing is answered while it waits.
+    // The same start, but suspended until the process is in the run's job (a job object
+    // that ends every process in it when the run ends: KILL_ON_JOB_CLOSE), then
+    // WaitForSingleObject(milliseconds) and GetExitCodeProcess. A process still running
+    // then is ended with every process in the job (TerminateJobObject) and waited for
+    // until it has gone: timedOut and ended, exit code unknown. One that could not be put
+    // into the job (jobError) runs all the same, within the same bound, and is ended alone
+    // (TerminateProcess). For a thread without windows: nothing is answered while it
+    // waits.
     virtual ProcessExit CreateProcessAndWaitAtMost(const std::string& applicationName,
                                                    const std::string& commandLine,
                                                    uint32_t milliseconds) = 0;

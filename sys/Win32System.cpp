@@ -121,8 +121,8 @@ struct StartedProcess {
     PROCESS_INFORMATION info{};
 };
 
-StartedProcess StartProcess(const std::string& applicationName,
-                            const std::string& commandLine) {
+StartedProcess StartProcess(const std::string& applicationName, const std::string& commandLine,
+                            DWORD creationFlags = NORMAL_PRIORITY_CLASS) {
     STARTUPINFOA own{};
     own.cb = sizeof(own);
     ::GetStartupInfoA(&own);
@@ -143,7 +143,7 @@ StartedProcess StartProcess(const std::string& applicationName,
     process.started =
         ::CreateProcessA(applicationName.empty() ? nullptr : applicationName.c_str(),
                          writableCommandLine.data(), nullptr, nullptr, FALSE,
-                         NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startupInfo,
+                         creationFlags, nullptr, nullptr, &startupInfo,
                          &process.info) != FALSE;
     return process;
 }
@@ -674,12 +674,16 @@ bool Win32System::CreateProcess(const std::string& applicationName,
 
 namespace {
 // Starts the process and waits for it, at most the milliseconds given (INFINITE for no
-// bound), then reads its exit code once it has ended. The last-error code is that of
-// the call that decided the outcome.
+// bound), then reads its exit code once it has ended. With a job, the process starts
+// suspended and goes into the job before it runs, so that whatever it starts is in the
+// job too; when it outlives the bound, it is ended. The last-error code is that of the
+// call that decided the outcome.
 ProcessExit StartAndWait(const std::string& applicationName, const std::string& commandLine,
-                         DWORD milliseconds) {
+                         DWORD milliseconds, Win32ChildJob* job) {
     LastErrorKeeper keeper;
-    const StartedProcess process = StartProcess(applicationName, commandLine);
+    const StartedProcess process = StartProcess(
+        applicationName, commandLine,
+        job != nullptr ? NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED : NORMAL_PRIORITY_CLASS);
     // Declared in this order so that the thread handle is closed first.
     const ScopedHandle processHandle(process.info.hProcess);
     const ScopedHandle threadHandle(process.info.hThread);
@@ -689,12 +693,29 @@ ProcessExit StartAndWait(const std::string& applicationName, const std::string& 
         keeper.Capture();
         return result;
     }
+    if (job != nullptr) {
+        // No breakaway is asked for (CREATE_BREAKAWAY_FROM_JOB): a deployment tool's job
+        // that holds this run keeps its children in reach too.
+        result.jobError = job->Assign(processHandle.Get());
+        if (::ResumeThread(threadHandle.Get()) == static_cast<DWORD>(-1)) {
+            // It would never run: ended at once, and told as a start that failed.
+            keeper.Capture();
+            ::TerminateProcess(processHandle.Get(), ERROR_PROCESS_ABORTED);
+            result.started = false;
+            return result;
+        }
+    }
     // An exit code read from a process that is not known to have ended could be
     // STILL_ACTIVE, so a failed wait leaves the code unknown.
     const DWORD waited = milliseconds == INFINITE
                              ? WaitResponsively(processHandle.Get())
                              : ::WaitForSingleObject(processHandle.Get(), milliseconds);
     result.timedOut = waited == WAIT_TIMEOUT;
+    if (result.timedOut && job != nullptr) {
+        result.ended = job->End(processHandle.Get(), result.jobError == ERROR_SUCCESS);
+        keeper.Capture();
+        return result;
+    }
     DWORD exitCode = 0;
     result.exitCodeKnown = waited == WAIT_OBJECT_0 &&
                            ::GetExitCodeProcess(processHandle.Get(), &exitCode) != FALSE;
@@ -706,13 +727,13 @@ ProcessExit StartAndWait(const std::string& applicationName, const std::string& 
 
 ProcessExit Win32System::CreateProcessAndWait(const std::string& applicationName,
                                               const std::string& commandLine) {
-    return StartAndWait(applicationName, commandLine, INFINITE);
+    return StartAndWait(applicationName, commandLine, INFINITE, nullptr);
 }
 
 ProcessExit Win32System::CreateProcessAndWaitAtMost(const std::string& applicationName,
                                                     const std::string& commandLine,
                                                     uint32_t milliseconds) {
-    return StartAndWait(applicationName, commandLine, milliseconds);
+    return StartAndWait(applicationName, commandLine, milliseconds, &childJob_);
 }
 
 // --- device installation

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sys/System.h"
+#include "sys/Win32ChildJob.h"
 #include "sys/Win32RunLock.h"
 
 namespace sys {
@@ -81,6 +82,9 @@ public:
 
 private:
     Win32RunLock runLock_;
+    // Declared after the lock, so destroyed before it: the job ends what is left in it
+    // before the lock is let go.
+    Win32ChildJob childJob_;
 };
 
 }  // namespace sys

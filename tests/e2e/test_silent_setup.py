@@ -40,6 +40,8 @@ SILENT = "SilentSetup.exe"
 DIST = r"C:\dist"
 LOG = r"C:\e2e\silent.log"
 RUN_TIMEOUT_MS = 180000
+# How long SilentSetup.exe waits for a printer-setup command before it ends it.
+PRINTER_SETUP_BOUND_S = 300
 # How long setup.exe's port dialog stays open while another run is started beside it.
 WINDOW_RUN_HELD_MS = 40000
 BOM = b"\xef\xbb\xbf"
@@ -55,6 +57,7 @@ EXIT_SETUP64_FAILED = CODES["kExitSetup64Failed"]
 EXIT_SIGNATURE_NOT_TRUSTED = CODES["kExitSignatureNotTrusted"]
 STARTF_USESTDHANDLES = 0x100
 EXIT_NOT_AS_ASKED = CODES["kExitNotAsAsked"]
+EXIT_PROCESS_OUTLIVED_ITS_BOUND = CODES["kExitProcessOutlivedItsBound"]
 EXIT_ANOTHER_INSTALL_RUNNING = CODES["kExitAnotherInstallRunning"]
 EXIT_INVALID_COMMAND_LINE = CODES["kExitInvalidCommandLine"]
 
@@ -431,6 +434,34 @@ class SilentFailures(SilentCase):
             ("install", ended(facts.printer_command, printer_code)),
         ])
         self.check_equal(lines[-4:], NOT_AS_ASKED_LINES, "the log's last lines")
+        self.check_marker(host, None)
+
+    def test_a_printer_setup_command_that_never_ends(self):
+        # Once its bound has passed, the run ends the command, with whatever it started,
+        # and answers 35: nothing of it is left running, so its beats have stopped by the
+        # time the run has ended. The test takes over five minutes: the bound has no
+        # setting.
+        facts = HOSTS["win7-32"]
+        host = self.open_host("win7-32")
+        host.install_dist()
+        beats = r"C:\e2e\beats.txt"
+        self.printer_setup_does_its_work(host, rf"hang /if {beats}")
+        run = host.session.launch(rf"{DIST}\{SILENT}", "/port:lpt1", f"/log:{LOG}",
+                                  cwd=host.path(DIST))
+        self.check_equal(host.session.wait(run, PRINTER_SETUP_BOUND_S + RUN_TIMEOUT_MS // 1000),
+                         EXIT_PROCESS_OUTLIVED_ITS_BOUND, "exit code")
+        last_beat = host.read_bytes(beats)
+        self.check_true(last_beat, "the command beat while it ran")
+        time.sleep(2)
+        self.check_equal(host.read_bytes(beats), last_beat, "beats after the run ended")
+        self.check_commands(host, [facts.driver_command, facts.printer_command])
+        self.check_equal(self.log(host)[-3:], [
+            ("install", f"the command {facts.printer_command} did not end within "
+                        f"{PRINTER_SETUP_BOUND_S} seconds; it was ended, with every process "
+                        "it started"),
+            ("install", "the run stops: it does not wait longer"),
+            end_line(EXIT_PROCESS_OUTLIVED_ITS_BOUND),
+        ], "the log's last lines")
         self.check_marker(host, None)
 
     @cases(["win7-32", "win10-64"])

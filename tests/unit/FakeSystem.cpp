@@ -595,8 +595,14 @@ sys::ProcessExit FakeSystem::CreateProcessAndWaitAtMost(const std::string& appli
     sys::ProcessExit result;
     result.started = StartProcess(applicationName, commandLine, true, milliseconds);
     if (!result.started) return result;
+    StartedProcess& process = processes.back();
+    result.jobError = jobAssignError;
+    process.inJob = jobAssignError == 0;
     if (processNeverEnds && processNeverEnds(commandLine)) {
         result.timedOut = true;
+        process.ended = endProcessError == 0;
+        result.ended = process.ended;
+        if (!result.ended) lastError = endProcessError;
         return result;
     }
     if (exitCodeKnown && !Injected("GetExitCodeProcess")) {

@@ -25,6 +25,8 @@ struct StartedProcess {
     std::string commandLine;
     bool waited = false;
     uint32_t bound = 0;  // the milliseconds of a bounded wait; 0 for none
+    bool inJob = false;  // put into the run's job before it ran
+    bool ended = false;  // ended after it outlived its bound
 };
 
 class FakeSystem : public sys::System {
@@ -96,6 +98,11 @@ public:
     // A command line for which this answers true starts but never ends: a bounded wait
     // for it times out, and its work (onProcessStart) is not done.
     std::function<bool(const std::string& commandLine)> processNeverEnds;
+    // The run's job: AssignProcessToJobObject fails with this (ERROR_ACCESS_DENIED before
+    // Windows 8, for a run that a job without breakaway holds); 0 puts each process in.
+    uint32_t jobAssignError = 0;
+    // Ending a process that outlived its bound fails with this; 0 ends it.
+    uint32_t endProcessError = 0;
 
     // Set-up API.
     bool copyOemInfFails = false;

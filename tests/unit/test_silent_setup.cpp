@@ -804,6 +804,7 @@ TEST_F(SilentSetup, EveryProcessIsWaitedForWithinItsBound) {
         for (const fake::StartedProcess& process : machine.processes) {
             SCOPED_TRACE(process.commandLine);
             EXPECT_TRUE(process.waited);
+            EXPECT_TRUE(process.inJob);
             EXPECT_EQ(process.bound, process.commandLine.find("Setup64.exe") != std::string::npos
                                          ? silent::kSetup64BoundMilliseconds
                                          : silent::kPrinterSetupCommandBoundMilliseconds);
@@ -820,6 +821,7 @@ TEST_F(SilentSetup, EveryProcessIsWaitedForWithinItsBound) {
             SCOPED_TRACE(process.commandLine);
             const bool setup64 = process.commandLine.find("Setup64.exe") != std::string::npos;
             EXPECT_EQ(process.waited, setup64);
+            EXPECT_FALSE(process.inJob);
             EXPECT_EQ(process.bound, 0u);
         }
     }
@@ -846,11 +848,69 @@ TEST_F(SilentSetup, AHungCommandEndsTheRunAndIsLogged) {
     EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
               (std::vector<std::string>{
                   u8"remove   the command rundll32 printui.dll,PrintUIEntry /q /dl /n \"VX420\" "
-                  u8"did not end within 300 seconds; it is left running",
+                  u8"did not end within 300 seconds; it was ended, with every process it "
+                  u8"started",
                   u8"remove   the run stops: it does not wait longer",
                   u8"end      exit code 35: a printer-setup command or Setup64.exe did not end in "
                   u8"time",
               }));
+}
+
+// A command that outlives its bound is ended before the run answers 35, with what it
+// started where it ran in the run's job; a command that could not be put into the job
+// (before Windows 8, in a deployment tool's job without breakaway) runs all the same.
+// Columns: the job's assignment error, whether the command hangs, whether ending it
+// fails, the exit code, the log lines of the command after its start.
+TEST_F(SilentSetup, ACommandThatOutlivesItsBoundIsEndedAndAJoblessOneRunsAllTheSame) {
+    const std::string command = "rundll32 printui.dll,PrintUIEntry /q /dl /n \"VX420\"";
+    const std::string outside =
+        u8"remove   the command " + command + " runs outside the run's job, so what it starts "
+        u8"may outlive the run: putting it into the job failed: error 5 (0x00000005): Access "
+        u8"is denied.";
+    const std::string late = u8"remove   the command " + command + " did not end within 300 seconds";
+    struct Case {
+        const char* name;
+        uint32_t jobError;
+        bool hangs;
+        uint32_t endError;
+        int code;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"in the job, hung", 0, true, 0, silent::kExitProcessOutlivedItsBound,
+         {late + "; it was ended, with every process it started"}},
+        {"outside the job, hung", 5, true, 0, silent::kExitProcessOutlivedItsBound,
+         {outside, late + "; it was ended, but not what it started"}},
+        {"in the job, hung, cannot be ended", 0, true, 5, silent::kExitProcessOutlivedItsBound,
+         {late + "; ending it failed: error 5 (0x00000005): Access is denied."}},
+        {"outside the job, ends", 5, false, 0, silent::kExitSuccess,
+         {outside, u8"remove   the command " + command + " ended with exit code 0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        system = fake::FakeSystem();
+        unattended.registry.clear();
+        SetUp();
+        fake::MakeHost(system, Host::Win7x86);
+        fake::AddWholePackage(system);
+        system.printers = {"VX420"};
+        system.jobAssignError = c.jobError;
+        system.endProcessError = c.endError;
+        if (c.hangs)
+            system.processNeverEnds = [](const std::string& l) { return l.find("VX420") != l.npos; };
+
+        EXPECT_EQ(Run({"/port:lpt1"}), c.code);
+
+        ASSERT_FALSE(system.processes.empty());
+        const fake::StartedProcess& started = system.processes.front();
+        EXPECT_EQ(started.commandLine, command);
+        EXPECT_EQ(started.inJob, c.jobError == 0);
+        EXPECT_EQ(started.ended, c.hangs && c.endError == 0) << "nothing of it left running";
+        std::vector<std::string> lines;
+        for (const auto& line : LogLines())
+            if (line.find(command) != std::string::npos) lines.push_back(line);
+        EXPECT_EQ(lines, c.lines);
+    }
 }
 
 // What the check saw, as its log line says it: one row per case, the host, the

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "../common/LocalSpooler.h"
+#include "../common/LogFile.h"
 #include "../common/Text.h"
 
 namespace e2e {
@@ -202,6 +203,15 @@ bool WaitForRelease(const std::wstring& file) {
     return true;
 }
 
+// Never returns: only an end from outside (a job's, a terminated process's) stops the
+// beats.
+[[noreturn]] void HangBeating(const std::wstring& file) {
+    for (;;) {
+        WriteWholeFile(file, std::to_string(GetTickCount64()));
+        Sleep(100);
+    }
+}
+
 }  // namespace
 
 DWORD RunPrintUiCommand(const std::vector<std::wstring>& arguments,
@@ -209,6 +219,8 @@ DWORD RunPrintUiCommand(const std::vector<std::wstring>& arguments,
     const Command command = Parse(arguments);
     log.Add("action", command.action);
     std::vector<std::string> steps;
+    if (const auto hang = script.hangs.find(command.action); hang != script.hangs.end())
+        HangBeating(hang->second);
     if (const auto hold = script.holds.find(command.action); hold != script.holds.end())
         steps.push_back(WaitForRelease(hold->second) ? "held until released"
                                                       : "held, never released");

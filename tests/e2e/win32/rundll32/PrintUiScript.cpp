@@ -24,6 +24,10 @@ bool ParseLine(const std::vector<std::wstring>& words, PrintUiScript& script) {
         script.holds[words[1]] = words[2];
         return true;
     }
+    if (verb == L"hang" && words.size() == 3) {
+        script.hangs[words[1]] = words[2];
+        return true;
+    }
     return false;
 }
 

@@ -10,6 +10,9 @@
 //   hold <switch> <file>   a command whose action is <switch> waits until <file> exists
 //                          (five minutes at most) before it goes on: the test decides
 //                          how long the run that started it stays under way
+//   hang <switch> <file>   a command whose action is <switch> never ends: until it is
+//                          ended from outside it rewrites <file> with its tick count
+//                          every 100 ms, so a file that stops changing shows it gone
 
 #include <windows.h>
 
@@ -30,6 +33,7 @@ struct PrintUiScript {
     std::map<std::wstring, DriverFiles> models;
     std::map<std::wstring, DWORD> failures;   // action switch -> exit code
     std::map<std::wstring, std::wstring> holds;  // action switch -> file that releases it
+    std::map<std::wstring, std::wstring> hangs;  // action switch -> file it beats into
 };
 
 // Missing: the double is off. Unreadable comes with the reason.
