@@ -1,7 +1,7 @@
 #include "setup/NameSearch.h"
 
-#include <deque>
-#include <map>
+#include <algorithm>
+#include <cstring>
 
 namespace setup {
 
@@ -31,8 +31,6 @@ LeadBytes AnsiCodePageLeadBytes(sys::System& system) {
 
 NameSearch::NameSearch(const std::vector<std::string>& names, const LeadBytes& leadBytes)
     : leadBytes_(leadBytes) {
-    AddState();
-    std::map<std::string, std::size_t> patternOf;
     for (const std::string& given : names) {
         const std::string name = given.substr(0, given.find('\0'));
         names_.push_back(name);
@@ -40,141 +38,134 @@ NameSearch::NameSearch(const std::vector<std::string>& names, const LeadBytes& l
             patternOfName_.push_back(kNoPattern);
             continue;
         }
-        const auto known = patternOf.find(name);
-        if (known != patternOf.end()) {
-            patternOfName_.push_back(known->second);
-            continue;
-        }
-        const std::size_t pattern = patterns_.size();
-        uint64_t singleBytes = 0;
-        for (const char c : name) {
-            if (!leadBytes_[static_cast<unsigned char>(c)]) ++singleBytes;
-        }
-        patterns_.push_back(Pattern{name.size(), singleBytes});
-        patternOf.emplace(name, pattern);
-        patternOfName_.push_back(pattern);
-        if (name.size() > longest_) longest_ = name.size();
-        Insert(name, pattern);
+        const auto known = std::find(patterns_.begin(), patterns_.end(), name);
+        patternOfName_.push_back(static_cast<std::size_t>(known - patterns_.begin()));
+        if (known == patterns_.end()) patterns_.push_back(name);
     }
-    Link();
-}
-
-uint32_t NameSearch::AddState() {
-    next_.resize(next_.size() + kByteValues, kNone);
-    endingPattern_.push_back(kNone);
-    shorterEnding_.push_back(kNone);
-    return static_cast<uint32_t>(endingPattern_.size() - 1);
-}
-
-void NameSearch::Insert(const std::string& name, std::size_t pattern) {
-    uint32_t state = 0;
-    for (const char c : name) {
-        const std::size_t slot = state * kByteValues + static_cast<unsigned char>(c);
-        if (next_[slot] == kNone) {
-            const uint32_t added = AddState();
-            next_[slot] = added;
-        }
-        state = next_[slot];
-    }
-    endingPattern_[state] = static_cast<uint32_t>(pattern);
-}
-
-// Completes the automaton breadth first: a byte that extends no name leads where the
-// longest proper suffix that does lead goes, so the state always stands for the longest
-// end of the text that begins some name.
-void NameSearch::Link() {
-    std::vector<uint32_t> fallback(endingPattern_.size(), 0);
-    std::deque<uint32_t> queue;
-    for (std::size_t byte = 0; byte < kByteValues; ++byte) {
-        uint32_t& child = next_[byte];
-        if (child == kNone) {
-            child = 0;
+    // Shortest first, so that a group's first name is the one all of it begins with.
+    std::vector<std::size_t> byLength(patterns_.size());
+    for (std::size_t pattern = 0; pattern < patterns_.size(); ++pattern) byLength[pattern] = pattern;
+    std::stable_sort(byLength.begin(), byLength.end(), [this](std::size_t a, std::size_t b) {
+        return patterns_[a].size() < patterns_[b].size();
+    });
+    for (const std::size_t pattern : byLength) {
+        const std::string& name = patterns_[pattern];
+        longest_ = std::max(longest_, name.size());
+        const auto group = std::find_if(groups_.begin(), groups_.end(), [&name](const Group& g) {
+            return name.compare(0, g.finder.Bytes().size(), g.finder.Bytes()) == 0;
+        });
+        if (group == groups_.end()) {
+            groups_.push_back(Group{BytesFinder(name), {pattern}});
         } else {
-            queue.push_back(child);
+            group->patterns.push_back(pattern);
         }
     }
-    while (!queue.empty()) {
-        const uint32_t state = queue.front();
-        queue.pop_front();
-        const uint32_t back = fallback[state];
-        shorterEnding_[state] = endingPattern_[back] != kNone ? back : shorterEnding_[back];
-        for (std::size_t byte = 0; byte < kByteValues; ++byte) {
-            uint32_t& child = next_[state * kByteValues + byte];
-            const uint32_t viaBack = next_[back * kByteValues + byte];
-            if (child == kNone) {
-                child = viaBack;
-            } else {
-                fallback[child] = viaBack;
-                queue.push_back(child);
+}
+
+// Judges every occurrence that begins before data[until], data holding the text from
+// the position given, and moves each walk that stands before until there, or to the
+// byte behind it when until is the second byte of a character. Every walk starts at or
+// behind the position; until leaves room behind it for the longest name, or is the
+// text's end.
+void NameSearch::Search(const char* data, std::size_t size, uint64_t position,
+                        std::size_t until, std::vector<Walk>& walks) const {
+    for (const Group& group : groups_) {
+        std::size_t from = size;
+        for (const std::size_t pattern : group.patterns)
+            from = std::min(from, WalkFrom(walks[pattern], position));
+        for (std::size_t at = group.finder.Find(data, size, from, until);
+             at != BytesFinder::kNotFound; at = group.finder.Find(data, size, at + 1, until)) {
+            for (const std::size_t pattern : group.patterns) {
+                const std::string& name = patterns_[pattern];
+                if (at + name.size() <= size &&
+                    std::memcmp(data + at, name.data(), name.size()) == 0)
+                    Judge(data, position, at, pattern, walks[pattern]);
             }
         }
     }
+    const uint64_t untilAt = position + until;
+    const std::size_t runFrom = LeadRunFrom(data, until, 0);
+    for (Walk& walk : walks) {
+        if (walk.characterStart >= untilAt) continue;
+        const std::size_t walkFrom = std::max(runFrom, WalkFrom(walk, position));
+        walk.characterStart = (until - walkFrom) % 2 == 0 ? untilAt : untilAt + 1;
+    }
+}
+
+// The name's bytes lie at data[at]: an occurrence where its walk starts a character.
+void NameSearch::Judge(const char* data, uint64_t position, std::size_t at,
+                       std::size_t pattern, Walk& walk) const {
+    const uint64_t textAt = position + at;
+    // Inside the last occurrence, or the second byte of a character.
+    if (textAt < walk.characterStart) return;
+    // A byte that is no lead byte ends a character, whether it is one alone or the second
+    // of two; from behind it, or from where a character of the walk starts, the lead
+    // bytes pair up, each with the byte after it. So at starts a character when the lead
+    // bytes right before it, back to the last byte that is none or to the walk's start,
+    // are even in number.
+    const std::size_t walkFrom = WalkFrom(walk, position);
+    if ((at - LeadRunFrom(data, at, walkFrom)) % 2 == 0) {
+        ++walk.count;
+        walk.characterStart = textAt + patterns_[pattern].size();
+    } else {
+        walk.characterStart = textAt + 1;
+    }
+}
+
+// Where the lead bytes right before data[at] begin, looking back no further than floor.
+std::size_t NameSearch::LeadRunFrom(const char* data, std::size_t at, std::size_t floor) const {
+    while (at > floor && leadBytes_[static_cast<unsigned char>(data[at - 1])]) --at;
+    return at;
+}
+
+// The walk's start as an offset into data, which holds the text from the position given.
+std::size_t NameSearch::WalkFrom(const Walk& walk, uint64_t position) {
+    return static_cast<std::size_t>(walk.characterStart - position);
 }
 
 NameSearch::Pass::Pass(const NameSearch& search)
-    : search_(search),
-      recentStarts_(search.longest_ == 0 ? 1 : search.longest_, false),
-      walks_(search.patterns_.size()) {}
+    : search_(search), walks_(search.patterns_.size()) {}
 
 bool NameSearch::Pass::Feed(const char* bytes, std::size_t count) {
-    for (std::size_t i = 0; i < count && !ended_; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte == 0) {
-            ended_ = true;
-        } else {
-            Take(byte);
-        }
+    if (ended_) return false;
+    if (count == 0) return true;
+    if (const void* zero = std::memchr(bytes, 0, count)) {
+        count = static_cast<std::size_t>(static_cast<const char*>(zero) - bytes);
+        ended_ = true;
     }
+    // An occurrence is judged once the longest name would fit behind its start.
+    const std::size_t hold = search_.longest_ == 0 ? 0 : search_.longest_ - 1;
+    if (count < hold) {
+        held_.append(bytes, count);
+        if (held_.size() > hold) {
+            const std::size_t judged = held_.size() - hold;
+            search_.Search(held_.data(), held_.size(), heldAt_, judged, walks_);
+            held_.erase(0, judged);
+            heldAt_ += judged;
+        }
+        return !ended_;
+    }
+    // The occurrences that begin in the held bytes, then those that begin in the piece:
+    // the piece is searched where it lies, never copied.
+    const uint64_t piece = heldAt_ + held_.size();
+    if (!held_.empty()) {
+        const std::size_t judged = held_.size();
+        held_.append(bytes, hold);
+        search_.Search(held_.data(), held_.size(), heldAt_, judged, walks_);
+    }
+    search_.Search(bytes, count, piece, count - hold, walks_);
+    held_.assign(bytes + count - hold, hold);
+    heldAt_ = piece + count - hold;
     return !ended_;
 }
 
-// Whether the name's own walk starts a character where the occurrence of the name that
-// ends at the current byte begins (one that does not overlap the name's previous one).
-// From where an occurrence ended, the name's walk runs one byte off the walk from the
-// text's start exactly when that position is the second byte of a character of the
-// latter; the two walks then step past each other over lead bytes, each starting its
-// characters where the other does not, and meet behind the first byte that is none. So
-// the name's walk is off only while no single byte lies between its resume position and
-// the occurrence.
-bool NameSearch::Pass::StartsCharacter(const Walk& walk, std::size_t pattern) const {
-    const Pattern& name = search_.patterns_[pattern];
-    const std::size_t ring = recentStarts_.size();
-    const std::size_t slot = (ringAt_ + ring - (name.length - 1)) % ring;
-    const bool startsFromTextStart = recentStarts_[slot];
-    const uint64_t singleBytesBeforeStart = singleBytes_ - name.singleBytes;
-    if (walk.offset && singleBytesBeforeStart == walk.singleBytesBefore)
-        return !startsFromTextStart;
-    return startsFromTextStart;
-}
-
-void NameSearch::Pass::Take(unsigned char byte) {
-    const bool startsHere = characterStartsHere_;
-    recentStarts_[ringAt_] = startsHere;
-    const bool lead = search_.leadBytes_[byte];
-    if (!lead) ++singleBytes_;
-    characterStartsHere_ = !(startsHere && lead);
-    state_ = search_.next_[state_ * kByteValues + byte];
-
-    uint32_t ending =
-        search_.endingPattern_[state_] != kNone ? state_ : search_.shorterEnding_[state_];
-    for (; ending != kNone; ending = search_.shorterEnding_[ending]) {
-        const std::size_t pattern = search_.endingPattern_[ending];
-        Walk& walk = walks_[pattern];
-        const uint64_t start = position_ + 1 - search_.patterns_[pattern].length;
-        if (start < walk.resumeAt || !StartsCharacter(walk, pattern)) continue;
-        ++walk.count;
-        walk.resumeAt = position_ + 1;
-        walk.singleBytesBefore = singleBytes_;
-        walk.offset = !characterStartsHere_;
-    }
-    ++position_;
-    if (++ringAt_ == recentStarts_.size()) ringAt_ = 0;
-}
-
 std::vector<int> NameSearch::Pass::Counts() const {
+    // The held bytes end the text so far: what begins in them is judged as at its end.
+    std::vector<Walk> walks = walks_;
+    search_.Search(held_.data(), held_.size(), heldAt_, held_.size(), walks);
     std::vector<int> counts;
     for (const std::size_t pattern : search_.patternOfName_)
-        counts.push_back(pattern == kNoPattern ? 0 : walks_[pattern].count);
+        counts.push_back(pattern == kNoPattern ? 0 : walks[pattern].count);
     return counts;
 }
 

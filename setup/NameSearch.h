@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/BytesFinder.h"
 #include "sys/System.h"
 
 namespace setup {
@@ -30,6 +31,14 @@ LeadBytes CodePage936LeadBytes();
 LeadBytes AnsiCodePageLeadBytes(sys::System& system);
 
 class NameSearch {
+private:
+    // Where a name's character walk stands: a text position at which one of its
+    // characters starts, and before which every occurrence of the name has been judged.
+    struct Walk {
+        uint64_t characterStart = 0;
+        int count = 0;
+    };
+
 public:
     // Characters are walked by the lead bytes given.
     explicit NameSearch(const std::vector<std::string>& names,
@@ -50,53 +59,36 @@ public:
         std::vector<int> Counts() const;
 
     private:
-        // Where a name's own character walk stands: at the position right behind its
-        // last occurrence. There the walk either meets the walk from the text's start,
-        // or runs one byte off it for as long as lead bytes follow, its characters then
-        // starting exactly where the other walk's do not.
-        struct Walk {
-            uint64_t resumeAt = 0;
-            uint64_t singleBytesBefore = 0;  // single bytes before resumeAt
-            bool offset = false;
-            int count = 0;
-        };
-        bool StartsCharacter(const Walk& walk, std::size_t pattern) const;
-        void Take(unsigned char byte);
-
         const NameSearch& search_;
-        uint32_t state_ = 0;
-        uint64_t position_ = 0;
-        bool characterStartsHere_ = true;  // of the walk from the text's start
-        uint64_t singleBytes_ = 0;         // bytes so far that are no lead byte
-        // Whether each of the last positions, as many as the longest name, started a
-        // character of the walk from the text's start, in a ring.
-        std::vector<bool> recentStarts_;
-        std::size_t ringAt_ = 0;  // the slot of the current position
         std::vector<Walk> walks_;  // one for each distinct name
+        // The text's last bytes, fewer than the longest name: an occurrence that begins
+        // in them is not yet seen whole.
+        std::string held_;
+        uint64_t heldAt_ = 0;  // the text position of held_'s first byte
         bool ended_ = false;
     };
 
 private:
-    static constexpr uint32_t kNone = UINT32_MAX;
-    struct Pattern {
-        std::size_t length;
-        uint64_t singleBytes;  // bytes of the name that are no lead byte
+    // The distinct names that begin with the same shortest one: every occurrence of them
+    // is one of the group's finder.
+    struct Group {
+        BytesFinder finder;
+        std::vector<std::size_t> patterns;
     };
 
-    uint32_t AddState();
-    void Insert(const std::string& name, std::size_t pattern);
-    void Link();
+    void Search(const char* data, std::size_t size, uint64_t position, std::size_t until,
+                std::vector<Walk>& walks) const;
+    void Judge(const char* data, uint64_t position, std::size_t at, std::size_t pattern,
+               Walk& walk) const;
+    std::size_t LeadRunFrom(const char* data, std::size_t at, std::size_t floor) const;
+    static std::size_t WalkFrom(const Walk& walk, uint64_t position);
 
     LeadBytes leadBytes_;
     std::vector<std::string> names_;
     std::vector<std::size_t> patternOfName_;
-    std::vector<Pattern> patterns_;
+    std::vector<std::string> patterns_;  // the distinct names that are not empty
+    std::vector<Group> groups_;
     std::size_t longest_ = 0;
-    // A byte-wise automaton of the distinct names: 256 successors per state; for each
-    // state the name that ends there, and the nearest shorter state at which one ends.
-    std::vector<uint32_t> next_;
-    std::vector<uint32_t> endingPattern_;
-    std::vector<uint32_t> shorterEnding_;
 };
 
 }  // namespace setup

@@ -1,6 +1,7 @@
 // The search for printer names in an INF file's text, against a plain reference count:
 // the product's count of one name in a file, and one pass over the text in pieces of
-// varying sizes that counts several names at once.
+// varying sizes that counts several names at once, which must also count as the
+// byte-wise automaton of tests/reference does.
 //
 // Input: one byte for the file's state (its value modulo 3: readable, missing, opens but
 // cannot be read), one byte that seeds the sizes of the pieces, a length byte and that
@@ -18,6 +19,7 @@
 #include "tests/fuzz/InputReader.h"
 #include "tests/fuzz/ReferenceCount.h"
 #include "tests/fuzz/Require.h"
+#include "tests/reference/AutomatonNameSearch.h"
 #include "tests/unit/FakeSystem.h"
 
 namespace {
@@ -63,6 +65,10 @@ void RequirePassCountsLikeTheReference(const std::string& fileBytes, const std::
     }
     const std::vector<int> counts = pass.Counts();
     fuzz::Require(counts.size() == names.size(), "one count for each name");
+    const reference::AutomatonNameSearch automaton(names);
+    reference::AutomatonNameSearch::Pass automatonPass(automaton);
+    automatonPass.Feed(fileBytes.data(), fileBytes.size());
+    fuzz::Require(counts == automatonPass.Counts(), "a pass counts as the automaton does");
     for (std::size_t i = 0; i < names.size(); ++i) {
         fuzz::Require(counts[i] == fuzz::ReferenceCount(fileBytes, names[i]),
                       "a pass in pieces counts each name as the reference does");
