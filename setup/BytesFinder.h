@@ -1,8 +1,8 @@
 #pragma once
 // Finds where a string of bytes occurs in a buffer, at close to the speed at which the
-// buffer can be read: eight positions at a time are sifted by two of the string's bytes,
-// those least common in INF text, in machine words, and only the positions that pass the
-// sieve are compared whole.
+// buffer can be read: sixteen positions at a time are sifted by two of the string's
+// bytes, those least common in INF text, and only the positions that pass the sieve are
+// compared whole.
 
 #include <cstddef>
 #include <cstdint>
@@ -27,11 +27,9 @@ public:
 private:
     std::string bytes_;
     // The offsets in the string of its rarest byte and of its next rarest (the same when
-    // the string has one byte), and those bytes repeated over a machine word.
+    // the string has one byte).
     std::size_t rareAt_ = 0;
     std::size_t otherAt_ = 0;
-    uint64_t rareWord_ = 0;
-    uint64_t otherWord_ = 0;
 };
 
 }  // namespace setup
