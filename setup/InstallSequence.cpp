@@ -124,7 +124,8 @@ void InstallSequence::OnInstall() {
     }
 }
 
-bool InstallSequence::TakeSteps(InstallStepObserver& observer, InstallOutcome* outcome) {
+bool InstallSequence::TakeSteps(InstallStepObserver& observer, InstallOutcome* outcome,
+                                RemovalRequest* removal) {
     int count = 0;
     // Before, the step, after: false from the observer ends the run.
     const auto take = [&](InstallStep step, int pass, const auto& work) {
@@ -136,7 +137,8 @@ bool InstallSequence::TakeSteps(InstallStepObserver& observer, InstallOutcome* o
     const std::vector<package::StagingPass> passes = package::StagingPasses();
     count = static_cast<int>(passes.size());
     if (!take(InstallStep::CheckPc, 0, [&] { return CheckPc(&pcCheckReport_); })) return false;
-    if (!take(InstallStep::RemovePrevious, 0, [&] { return RemovePreviousInstallations(); }))
+    if (!take(InstallStep::RemovePrevious, 0,
+              [&] { return RemovePreviousInstallations(removal); }))
         return false;
     if (!take(InstallStep::VerifyPackage, 0, [&] { return VerifyPackageFiles(); }))
         return false;

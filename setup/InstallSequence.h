@@ -32,8 +32,10 @@ public:
 
     // Takes the steps of an install run in their order (InstallSteps.h), as the observer
     // lets it. True when every step was taken. *outcome, when given, says how the
-    // installation ended; the PC checks' report stays in LastPcCheck().
-    bool TakeSteps(InstallStepObserver& observer, InstallOutcome* outcome = nullptr);
+    // installation ended; the PC checks' report stays in LastPcCheck(). A removal
+    // request, when given, is the removal step's.
+    bool TakeSteps(InstallStepObserver& observer, InstallOutcome* outcome = nullptr,
+                   RemovalRequest* removal = nullptr);
     const host::PcCheckReport& LastPcCheck() const { return pcCheckReport_; }
 
     // The steps of a run. Each step that can fail returns 0 when it did, after telling

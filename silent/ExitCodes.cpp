@@ -30,6 +30,8 @@ const char* ExitCodeMeaning(int code) {
     case kExitProcessOutlivedItsBound:
         return "a printer-setup command or Setup64.exe did not end in time";
     case kExitRemovalLeftSomething: return "the uninstall left something of RT450 behind";
+    case kExitOtherDriverVersion:
+        return "the printer is there, but its driver is another version than this package's";
     case kExitNotElevated: return "not run as administrator";
     case kExitAnotherInstallRunning: return "another installation is running";
     case kExitInvalidCommandLine: return "invalid command line";

@@ -32,6 +32,8 @@ enum ExitCode : int {
     kExitProcessOutlivedItsBound = 35,     // a printer-setup command or Setup64.exe did
                                            // not end within its bound
     kExitRemovalLeftSomething = 36,        // the uninstall left something of the model
+    kExitOtherDriverVersion = 37,          // the printer is there, but its driver is
+                                           // another version than this package's
     kExitNotElevated = 740,                // ERROR_ELEVATION_REQUIRED: run as administrator
     kExitAnotherInstallRunning = 1618,     // ERROR_INSTALL_ALREADY_RUNNING: retry later
     kExitInvalidCommandLine = 1639,        // ERROR_INVALID_COMMAND_LINE
@@ -48,6 +50,7 @@ inline constexpr ExitCode kExitCodes[] = {
     kExitRemovalNeedsAdministrator, kExitUnexpectedError, kExitSpoolerNotRunning,
     kExitProtectedPrintMode,        kExitProcessorNotSupported, kExitSignatureNotTrusted,
     kExitNotAsAsked,                kExitProcessOutlivedItsBound, kExitRemovalLeftSomething,
+    kExitOtherDriverVersion,
     kExitNotElevated,               kExitAnotherInstallRunning, kExitInvalidCommandLine,
 };
 

@@ -143,6 +143,11 @@ bool LoggingSystem::EnumPrinterDriversIn(const std::string& environment,
     return inner_.EnumPrinterDriversIn(environment, names) ||
            LogFailure("EnumPrinterDriversA for \"" + environment + "\"");
 }
+bool LoggingSystem::EnumPrinterDriverVersions(const std::string& environment,
+                                              std::vector<sys::PrinterDriverVersion>& drivers) {
+    return inner_.EnumPrinterDriverVersions(environment, drivers) ||
+           LogFailure("EnumPrinterDriversA level 6 for \"" + environment + "\"");
+}
 bool LoggingSystem::EnumPrinterQueues(std::vector<sys::PrinterQueue>& queues) {
     return inner_.EnumPrinterQueues(queues) || LogFailure("EnumPrintersA");
 }

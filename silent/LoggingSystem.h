@@ -76,6 +76,8 @@ public:
     std::vector<std::string> EnumPrinters() override;
     bool EnumPrinterDriversIn(const std::string& environment,
                               std::vector<std::string>& names) override;
+    bool EnumPrinterDriverVersions(const std::string& environment,
+                                   std::vector<sys::PrinterDriverVersion>& drivers) override;
     bool EnumPrinterQueues(std::vector<sys::PrinterQueue>& queues) override;
     // Starts the command and waits for it, at most kPrinterSetupCommandBoundMilliseconds;
     // true when it started. Throws ProcessOutlivedItsBound.

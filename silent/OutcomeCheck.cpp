@@ -7,6 +7,8 @@
 
 #include "host/Platform.h"
 #include "host/SpoolerQueries.h"
+#include "package/DriverVer.h"
+#include "package/Package.h"
 #include "setup/DriverInstallation.h"
 #include "setup/ModelName.h"
 #include "setup/Removal.h"
@@ -95,6 +97,39 @@ Seen SeeDriverWaitingForDevice(sys::System& system) {
     if (!system.PathFileExists(staged))
         return {false, "the staged INF file " + staged + " that " + record + " names is not there"};
     return {true, "the staged INF file " + staged + " waits for the printer to be plugged in"};
+}
+
+Seen SeeThisPackagesDriver(sys::System& system, bool installed) {
+    const std::string inf = package::InfPath(package::ChooseVariant());
+    uint64_t packageVersion = 0;
+    if (!package::ReadDriverVer(system, inf, packageVersion))
+        return {false, "no DriverVer version could be read from " + inf};
+    const std::string ours = package::DriverVersionText(packageVersion);
+    const std::string environment = host::CurrentHostClass() == host::HostClass::Host64
+                                        ? host::kEnvironmentX64
+                                        : host::kEnvironmentX86;
+    const std::string driver =
+        "the driver " + Quoted(setup::kModelName) + " in " + Quoted(environment);
+    std::vector<sys::PrinterDriverVersion> drivers;
+    if (!system.EnumPrinterDriverVersions(environment, drivers))
+        return {false, "the spooler could not tell the versions of its drivers in " +
+                           Quoted(environment)};
+    const auto found = std::find_if(drivers.begin(), drivers.end(), [](const auto& entry) {
+        return entry.name == setup::kModelName;
+    });
+    if (found == drivers.end()) {
+        if (installed) return {false, "no " + driver};
+        return {true, "no " + driver + " yet; this package's is version " + ours};
+    }
+    if (found->driverVersion == 0)
+        return {true, driver + ": the spooler keeps no version of it; taken as this package's " +
+                          ours};
+    if (found->driverVersion != packageVersion)
+        return {false,
+                driver + " is version " + package::DriverVersionText(found->driverVersion) +
+                    ", not this package's " + ours,
+                true};
+    return {true, driver + " is version " + ours + ", this package's"};
 }
 
 Seen SeeNothingLeft(sys::System& system) {

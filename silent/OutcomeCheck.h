@@ -13,6 +13,7 @@ namespace silent {
 struct Seen {
     bool asClaimed = false;
     std::string what;  // what was seen, for the log
+    bool otherVersion = false;  // a driver of another version than this package's
 };
 
 // The queue "RT450" with the driver "RT450" on the port that the command line named:
@@ -26,6 +27,16 @@ Seen SeeInstalledQueue(sys::System& system, Port port);
 // package into the driver store, its exit code said so; a 32-bit program cannot look
 // there.)
 Seen SeeDriverWaitingForDevice(sys::System& system);
+
+// The driver "RT450" in the environment that the run installs into ("Windows x64" on
+// 64-bit Windows, else "Windows NT x86") against this package's version: the DriverVer
+// of the package folder's INF, what the run installed from. installed: the driver must
+// be there (a queue on it was seen); else (the printer installs when it is plugged in)
+// only a driver that is there is looked at. The spooler keeps the DriverVer of every
+// driver installed from an INF; one that it keeps no version for (0: added without an
+// INF, or any driver of Wine's spooler) is taken by its name, as the queue was, and the
+// log says so.
+Seen SeeThisPackagesDriver(sys::System& system, bool installed);
 
 // Nothing of the model is left: no queue "RT450" and no queue on its driver; no driver
 // "RT450" in "Windows NT x86", nor, on 64-bit Windows, in "Windows x64"; no record file;

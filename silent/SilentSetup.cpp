@@ -45,6 +45,8 @@ const char* const kUsageLines[] = {
     "Exit codes:",
 };
 
+// Why a run whose printer the check did not see as asked ends with 34.
+const char* const kNotAsAsked = "the printer is not there as asked";
 // Why a run that could not remove the marker stops before its first change.
 const char* const kMarkerStays = "nothing was changed: the marker of an earlier run stays";
 
@@ -229,7 +231,14 @@ int Run::Verified(int code) {
     const Seen seen = code == kExitSuccess ? SeeInstalledQueue(logged_, port_)
                                            : SeeDriverWaitingForDevice(logged_);
     log_.Write(seen.what);
-    if (!seen.asClaimed) return Failed(kExitNotAsAsked, "the printer is not there as asked");
+    if (!seen.asClaimed) return Failed(kExitNotAsAsked, kNotAsAsked);
+    const Seen driver = SeeThisPackagesDriver(logged_, code == kExitSuccess);
+    log_.Write(driver.what);
+    if (driver.otherVersion)
+        return Failed(kExitOtherDriverVersion,
+                      "a driver of another version stays in place: remove it "
+                      "(SilentSetup.exe /uninstall), then install again");
+    if (!driver.asClaimed) return Failed(kExitNotAsAsked, kNotAsAsked);
     Step("marker", "writing the detection marker");
     const char* const port = port_ == Port::Parallel ? "LPT1:" : "USB";
     if (!WriteDetectionMarker(logged_, unattended_, log_, port)) return kExitUnexpectedError;
@@ -285,7 +294,12 @@ bool Run::AfterStep(setup::InstallStep step, int result) {
 
 int Run::Install() {
     setup::InstallOutcome outcome = setup::InstallOutcome::UsbUpdateFailed;
-    if (!sequence_.TakeSteps(*this, &outcome)) return code_;
+    // Unlike the window program, this run removes earlier installations on the older
+    // 32-bit class too: there an earlier version's queue and driver would stay in place
+    // under this package's name.
+    setup::RemovalRequest removal;
+    removal.onEveryHost = true;
+    if (!sequence_.TakeSteps(*this, &outcome, &removal)) return code_;
     const int code = ExitCodeFor(outcome);
     // Another run cannot mend a package whose publisher this PC does not trust.
     if (code == kExitSignatureNotTrusted ||

@@ -110,6 +110,13 @@ struct PrinterQueue {
     std::string driverName;   // pDriverName
 };
 
+// One printer driver as EnumPrinterDriversA level 6 describes it.
+struct PrinterDriverVersion {
+    std::string name;            // pName
+    uint64_t driverVersion = 0;  // dwlDriverVersion: a.b.c.d in 16 bits each, a highest;
+                                 // 0 where the spooler keeps none
+};
+
 // What taking the run lock gave (TakeRunLock).
 enum class RunLockState {
     Taken,             // this process holds it now, until it ends
@@ -222,6 +229,11 @@ public:
     // set and nothing listed, when the spooler could not be asked.
     virtual bool EnumPrinterDriversIn(const std::string& environment,
                                       std::vector<std::string>& names) = 0;
+    // EnumPrinterDriversA(NULL, environment, 6, ...): each driver of that environment with
+    // the version that the spooler keeps for it, which for a driver installed from an INF
+    // is the INF's DriverVer. False as above.
+    virtual bool EnumPrinterDriverVersions(const std::string& environment,
+                                           std::vector<PrinterDriverVersion>& drivers) = 0;
     // EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, ...): each printer with its port and
     // driver. False as above.
     virtual bool EnumPrinterQueues(std::vector<PrinterQueue>& queues) = 0;

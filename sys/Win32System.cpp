@@ -620,9 +620,12 @@ std::vector<std::string> Win32System::EnumPrinters() {
     return names;
 }
 
-bool Win32System::EnumPrinterDriversIn(const std::string& environment,
-                                       std::vector<std::string>& names) {
-    names.clear();
+namespace {
+// EnumPrinterDriversA of one environment at a level, each entry handed to take.
+template <typename Info, typename Result, typename Take>
+bool EnumerateDriversIn(const std::string& environment, DWORD level, Take take,
+                        std::vector<Result>& results) {
+    results.clear();
     const auto enumPrinterDrivers =
         winspool.Find<decltype(&::EnumPrinterDriversA)>("EnumPrinterDriversA");
     if (enumPrinterDrivers == nullptr) return false;
@@ -630,14 +633,35 @@ bool Win32System::EnumPrinterDriversIn(const std::string& environment,
     std::vector<char> environmentName(environment.begin(), environment.end());
     environmentName.push_back('\0');
     LastErrorKeeper keeper;
-    const bool listed = EnumerateNames<DRIVER_INFO_1A>(
+    const bool listed = EnumerateEntries<Info>(
         [&](LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
-            return enumPrinterDrivers(nullptr, environmentName.data(), 1, buffer, size,
+            return enumPrinterDrivers(nullptr, environmentName.data(), level, buffer, size,
                                       needed, returned);
         },
-        &DRIVER_INFO_1A::pName, names);
+        take, results);
     keeper.Capture();
     return listed;
+}
+}  // namespace
+
+bool Win32System::EnumPrinterDriversIn(const std::string& environment,
+                                       std::vector<std::string>& names) {
+    return EnumerateDriversIn<DRIVER_INFO_1A>(
+        environment, 1,
+        [](const DRIVER_INFO_1A& entry, std::vector<std::string>& list) {
+            if (entry.pName != nullptr) list.emplace_back(entry.pName);
+        },
+        names);
+}
+
+bool Win32System::EnumPrinterDriverVersions(const std::string& environment,
+                                            std::vector<PrinterDriverVersion>& drivers) {
+    return EnumerateDriversIn<DRIVER_INFO_6A>(
+        environment, 6,
+        [](const DRIVER_INFO_6A& entry, std::vector<PrinterDriverVersion>& list) {
+            list.push_back({TextOf(entry.pName), entry.dwlDriverVersion});
+        },
+        drivers);
 }
 
 bool Win32System::EnumPrinterQueues(std::vector<PrinterQueue>& queues) {

@@ -58,6 +58,8 @@ public:
     std::vector<std::string> EnumPrinters() override;
     bool EnumPrinterDriversIn(const std::string& environment,
                               std::vector<std::string>& names) override;
+    bool EnumPrinterDriverVersions(const std::string& environment,
+                                   std::vector<PrinterDriverVersion>& drivers) override;
     bool EnumPrinterQueues(std::vector<PrinterQueue>& queues) override;
 
     bool CreateProcess(const std::string& applicationName,

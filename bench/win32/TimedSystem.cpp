@@ -149,6 +149,11 @@ bool TimedSystem::EnumPrinterDriversIn(const std::string& environment,
     return Timed("EnumPrinterDriversIn",
                  [&] { return inner_.EnumPrinterDriversIn(environment, names); });
 }
+bool TimedSystem::EnumPrinterDriverVersions(const std::string& environment,
+                                            std::vector<sys::PrinterDriverVersion>& drivers) {
+    return Timed("EnumPrinterDriverVersions",
+                 [&] { return inner_.EnumPrinterDriverVersions(environment, drivers); });
+}
 bool TimedSystem::EnumPrinterQueues(std::vector<sys::PrinterQueue>& queues) {
     return Timed("EnumPrinterQueues", [&] { return inner_.EnumPrinterQueues(queues); });
 }

@@ -68,6 +68,8 @@ public:
     std::vector<std::string> EnumPrinters() override;
     bool EnumPrinterDriversIn(const std::string& environment,
                               std::vector<std::string>& names) override;
+    bool EnumPrinterDriverVersions(const std::string& environment,
+                                   std::vector<sys::PrinterDriverVersion>& drivers) override;
     bool EnumPrinterQueues(std::vector<sys::PrinterQueue>& queues) override;
     bool CreateProcess(const std::string& applicationName,
                        const std::string& commandLine) override;

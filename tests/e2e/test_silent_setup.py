@@ -752,6 +752,58 @@ class SilentUninstall(SilentCase, RemovalCase):
         ])
 
 
+class EarlierVersion(SilentCase, RemovalCase):
+    def test_the_unattended_run_replaces_it_on_the_older_class(self):
+        # An earlier version's queue, driver and staged INF on the older 32-bit class,
+        # where setup.exe removes nothing before it installs: the unattended run removes
+        # them first, as /uninstall does, and installs this package's driver, which the
+        # spooler then lists in place of the earlier one (its driver file tells them
+        # apart: the earlier one's is ZORQ80-Series.dll, this package's UNIDRV.DLL).
+        host = self.open_arranged_host("xp32")
+        self.printer_setup_does_its_work(host)
+        self.add_printers(host, MODEL, [MODEL])
+        earlier_inf = foreign_inf(MODEL) + b"DriverVer=06/01/2020,0.9.0.0\r\n"
+        host.write_file(str(PureWindowsPath(INF_DIR, "oem3.inf")), earlier_inf)
+        host.write_file(RECORD_FILE, b"oem3.inf")
+        self.check_equal(self.driver_files(host), {MODEL: "ZORQ80-Series.dll"},
+                         "the earlier version's driver")
+
+        code, run = self.silent(host, rf"/port:lpt1 /log:{LOG}")
+
+        self.check_equal(code, EXIT_SUCCESS, "exit code")
+        self.check_equal(host.read_bytes(str(PureWindowsPath(INF_DIR, "oem3.inf"))), None,
+                         "the earlier version's staged INF")
+        self.check_equal(self.driver_files(host), {MODEL: "UNIDRV.DLL"},
+                         "the driver after the run: this package's")
+        self.check_equal([p for p in self.spooler(host, "list")["printers"] if p == MODEL],
+                         [MODEL], "the printer after the run")
+        self.check_marker(host, "LPT1:")
+        lines = self.log(host)
+        facts = HOSTS["xp32"]
+        self.check_log_has(lines, [
+            ("remove", ended(DELETE_PRINTER.format(MODEL))),
+            ("remove", ended(DELETE_DRIVER.format(MODEL))),
+            ("remove", "uninstalled the staged INF file oem3.inf"),
+            ("install", ended(facts.printer_command)),
+            ("check", QUEUE_ON_LPT1),
+            ("end", "exit code 0: success"),
+        ])
+        driver_line = [text for step, text in lines
+                       if step == "check" and text.startswith(f'the driver "{MODEL}"')]
+        self.known_wine_difference(
+            "the version that the spooler keeps for the driver", driver_line,
+            wine=[f'the driver "{MODEL}" in "Windows NT x86": the spooler keeps no version '
+                  f"of it; taken as this package's {MARKER_VERSION}"],
+            windows=[f'the driver "{MODEL}" in "Windows NT x86" is version {MARKER_VERSION}, '
+                     "this package's"])
+
+    def driver_files(self, host):
+        """The driver file of each driver "RT450" in "Windows NT x86", by name."""
+        listed = self.spooler(host, "drivers", "Windows NT x86")
+        return {name: file for name, file in zip(listed["drivers"], listed["driver_files"])
+                if name == MODEL}
+
+
 class DeploymentRecipes(SilentCase):
     """Each command of docs/deployment.md, as it stands there."""
 

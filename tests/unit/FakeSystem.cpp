@@ -547,6 +547,22 @@ bool FakeSystem::EnumPrinterDriversIn(const std::string& environment,
     return true;
 }
 
+bool FakeSystem::EnumPrinterDriverVersions(const std::string& environment,
+                                           std::vector<sys::PrinterDriverVersion>& list) {
+    calls.push_back("EnumPrinterDriverVersions " + environment);
+    list.clear();
+    if (Injected("EnumPrinterDriverVersions")) return false;
+    if (spoolerDown) return Fail(sys::kRpcServerUnavailable);
+    const bool x64 = environment == "Windows x64";
+    if (!x64 && environment != "Windows NT x86") return Fail(1805);  // ERROR_INVALID_ENVIRONMENT
+    const std::map<std::string, uint64_t>& versions = x64 ? driverVersions64 : driverVersions;
+    for (const std::string& name : x64 ? drivers64 : drivers) {
+        const auto kept = versions.find(name);
+        list.push_back({name, kept == versions.end() ? 0 : kept->second});
+    }
+    return true;
+}
+
 bool FakeSystem::EnumPrinterQueues(std::vector<sys::PrinterQueue>& queues) {
     calls.push_back("EnumPrinterQueues");
     queues.clear();

@@ -52,6 +52,11 @@ public:
     std::vector<std::string> drivers;   // as EnumPrinterDriversA lists them: the
                                         // process's own environment, "Windows NT x86"
     std::vector<std::string> drivers64; // in the environment "Windows x64"
+    // The version that the spooler keeps for each driver above, by name (drivers64's in
+    // driverVersions64); a driver without an entry has none (0), as one added without
+    // an INF.
+    std::map<std::string, uint64_t> driverVersions;
+    std::map<std::string, uint64_t> driverVersions64;
     std::vector<std::string> printers;  // as EnumPrintersA lists them
     // The port and driver of a printer in the list above, for EnumPrintersA level 2;
     // a printer without an entry shows neither.
@@ -213,6 +218,8 @@ public:
     std::vector<std::string> EnumPrinters() override;
     bool EnumPrinterDriversIn(const std::string& environment,
                               std::vector<std::string>& names) override;
+    bool EnumPrinterDriverVersions(const std::string& environment,
+                                   std::vector<sys::PrinterDriverVersion>& drivers) override;
     bool EnumPrinterQueues(std::vector<sys::PrinterQueue>& queues) override;
     bool CreateProcess(const std::string& applicationName,
                        const std::string& commandLine) override;

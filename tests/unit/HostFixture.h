@@ -38,13 +38,19 @@ inline void MakeHost(FakeSystem& system, Host host) {
     system.knowsTokenElevation = host != Host::Xp32;
 }
 
+// The version in the package's INF files (DriverVer), and as the spooler keeps it.
+inline constexpr const char* kPackageDriverVer = "12/01/2026,2.4.0.7";
+inline constexpr uint64_t kPackageDriverVersion = 0x0002000400000007;
+
 // The three package folders with their seven driver files and INF file, as shipped.
 inline void AddWholePackage(FakeSystem& system) {
     for (const char* folder : {"amd64", "i386w7", "i386"}) {
         for (const char* name : {"ZORQ80-Series.dll", "ZORQ80-Series.gpd", "UNIDRV.DLL",
-                                 "UNIDRV.HLP", "UNIDRVUI.DLL", "UNIRES.DLL", "STDNAMES.GPD",
-                                 "ZORQ80-Series.INF"})
+                                 "UNIDRV.HLP", "UNIDRVUI.DLL", "UNIRES.DLL", "STDNAMES.GPD"})
             system.AddFile(std::string(".\\") + folder + "\\" + name, std::string(folder) + ":" + name);
+        system.AddFile(std::string(".\\") + folder + "\\ZORQ80-Series.INF",
+                       std::string(folder) + ":ZORQ80-Series.INF\r\n[Version]\r\nDriverVer=" +
+                           kPackageDriverVer + "\r\n");
     }
 }
 

@@ -9,7 +9,8 @@
 //                          a local printer on that driver and port
 //   list                   the names of the local printers and of the printer drivers
 //   drivers <environment>  the names of the printer drivers of that environment
-//                          ("Windows NT x86", "Windows x64")
+//                          ("Windows NT x86", "Windows x64"), and the file name of
+//                          each one's driver file, which tells one install from another
 // Exit codes: 0 done; 1 the spooler refused (the log holds its error code); 2 wrong usage.
 
 #include <windows.h>
@@ -63,9 +64,12 @@ DWORD List(e2e::JsonObject& line) {
 DWORD ListDriversOf(const std::wstring& environment, e2e::JsonObject& line) {
     std::vector<e2e::InstalledDriver> drivers;
     const DWORD error = e2e::ListPrinterDrivers(drivers, environment);
-    std::vector<std::string> names;
-    for (const e2e::InstalledDriver& driver : drivers) names.push_back(e2e::ToUtf8(driver.name));
-    line.Add("environment", environment).Add("drivers", names);
+    std::vector<std::string> names, files;
+    for (const e2e::InstalledDriver& driver : drivers) {
+        names.push_back(e2e::ToUtf8(driver.name));
+        files.push_back(e2e::ToUtf8(driver.driverFile.substr(driver.driverFile.find_last_of(L'\\') + 1)));
+    }
+    line.Add("environment", environment).Add("drivers", names).Add("driver_files", files);
     return error;
 }
 
