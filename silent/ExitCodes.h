@@ -21,7 +21,8 @@ enum ExitCode : int {
     kExitSetup64Failed = 27,               // Setup64.exe ended with a failure code
     kExitRemovalNeedsAdministrator = 28,   // a staged INF or the record file could not
                                            // be removed: run as administrator
-    kExitUnexpectedError = 29,             // a step threw (memory that could not be had)
+    kExitUnexpectedError = 29,             // a step threw (memory that could not be had),
+                                           // or the marker could not be removed or written
     kExitSpoolerNotRunning = 30,           // the print spooler does not run
     kExitProtectedPrintMode = 31,          // protected print mode admits no driver of ours
     kExitProcessorNotSupported = 32,       // an ARM64 PC: the package has no driver for it

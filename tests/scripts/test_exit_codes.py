@@ -19,16 +19,26 @@ TABLES = (
 )
 
 
-def first_column(text, header):
-    """The numbers in the first column of the Markdown table under the header row."""
+# What a deployment tool must make of a code: the printer is there or waits for its
+# cable; another install holds the PC, so the same run later will do; else it failed.
+SUCCESS = {CODES["kExitSuccess"], CODES["kExitWaitingForUsbDevice"]}
+RETRY = {CODES["kExitAnotherInstallRunning"]}
+
+
+def table_rows(text, header):
+    """The cells of each row of the Markdown table under the header row."""
     lines = text.splitlines()
-    rows = lines[lines.index(header) + 2:]
-    numbers = []
-    for row in rows:
+    rows = []
+    for row in lines[lines.index(header) + 2:]:
         if not row.startswith("|"):
             break
-        numbers.append(int(row.split("|")[1]))
-    return numbers
+        rows.append([cell.strip() for cell in row.split("|")[1:-1]])
+    return rows
+
+
+def first_column(text, header):
+    """The numbers in the first column of the Markdown table under the header row."""
+    return [int(cells[0]) for cells in table_rows(text, header)]
 
 
 class TheExitCodes(unittest.TestCase):
@@ -42,6 +52,15 @@ class TheExitCodes(unittest.TestCase):
             with self.subTest(document=document):
                 text = (TOP / document).read_text("utf-8")
                 self.assertEqual(first_column(text, header), list(CODES.values()))
+
+    def test_the_deployment_guide_tells_success_only_for_the_codes_of_success(self):
+        text = (TOP / "docs/deployment.md").read_text("utf-8")
+        for cells in table_rows(text, TABLES[1][1]):
+            code, verdict = int(cells[0]), cells[2].split()[0]
+            expected = ("success" if code in SUCCESS else
+                        "retry" if code in RETRY else "failure")
+            with self.subTest(code=code):
+                self.assertEqual(verdict, expected)
 
 
 if __name__ == "__main__":

@@ -40,7 +40,9 @@ VERSION = numbers(VERSION_TEXT)
 
 class TheVersion(unittest.TestCase):
     def test_is_four_numbers_a_version_record_can_hold(self):
-        self.assertRegex(VERSION_TEXT, r"^\d+\.\d+\.\d+\.\d+\n$")
+        # No leading zeros: the resource compiler reads "010" as an octal 8, while the
+        # marker and DriverVer would say 10.
+        self.assertRegex(VERSION_TEXT, r"^(0|[1-9]\d*)(\.(0|[1-9]\d*)){3}\n$")
         self.assertTrue(all(n <= 0xFFFF for n in VERSION), VERSION)
 
     def test_the_documents_name_it(self):
