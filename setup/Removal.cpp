@@ -99,29 +99,31 @@ std::vector<std::string> ScannedInfNames() {
     return names;
 }
 
-// The recorded INF first, then every other staged INF of the system's INF folder whose
-// text holds the name. Where that folder is not known, or cannot be searched, nothing is
-// uninstalled: the caller's look afterwards tells what is left.
+// The recorded INF first, then every other staged INF of the system's INF folder, each
+// only when its text holds the name: the system may since have given a recorded oemN.inf
+// to another package. Where that folder is not known nothing is uninstalled, and where it
+// cannot be searched only the recorded one: the caller's look afterwards tells what is
+// left.
 void UninstallEveryInfNaming(sys::System& system, sys::UiPort& ui, const std::string& name,
                              const sys::FileRead& record, CandidateCounts* infCounts,
                              RemovalRequest* request) {
     std::string infDirectory;
     if (!SystemInfDirectory(system, infDirectory)) return;
-    std::string recorded;
-    if (record.opened && record.readOk) {
-        recorded = RecordedInfName(record.bytes);
-        UninstallRecordedInf(system, ui, infDirectory, recorded, request);
+    std::vector<std::string> candidates;
+    ListStagedInfFiles(system, infDirectory, candidates);
+    const std::string recorded =
+        record.opened && record.readOk ? RecordedInfName(record.bytes) : std::string();
+    // A record names a file of the INF folder, never a path.
+    if (!recorded.empty() && recorded.find_first_of("\\/:") == std::string::npos) {
+        const std::string recordedKey = LowerCase(recorded);
+        candidates.erase(std::remove_if(candidates.begin(), candidates.end(),
+                                        [&](const std::string& candidate) {
+                                            return LowerCase(candidate) == recordedKey;
+                                        }),
+                         candidates.end());
+        candidates.insert(candidates.begin(), recorded);
     }
-    std::vector<std::string> staged;
-    if (!ListStagedInfFiles(system, infDirectory, staged)) return;
-    // The recorded one was seen to already.
-    const std::string recordedKey = LowerCase(recorded);
-    staged.erase(std::remove_if(staged.begin(), staged.end(),
-                                [&](const std::string& candidate) {
-                                    return LowerCase(candidate) == recordedKey;
-                                }),
-                 staged.end());
-    UninstallInfsNaming(system, ui, name, infDirectory, staged, infCounts, request);
+    UninstallInfsNaming(system, ui, name, infDirectory, candidates, infCounts, request);
 }
 
 int RemoveFor(sys::System& system, sys::UiPort& ui, const std::string& name,

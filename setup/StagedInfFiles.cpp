@@ -46,7 +46,7 @@ bool ByNumber(const std::string& left, const std::string& right) {
 
 bool SystemInfDirectory(sys::System& system, std::string& infDirectory) {
     std::string windows;
-    if (!system.GetWindowsDirectory(windows)) return false;
+    if (!system.GetSystemWindowsDirectory(windows)) return false;
     // A Windows folder at a drive's root ("D:\") keeps its backslash.
     if (windows.empty() || windows.back() != '\\') windows += '\\';
     infDirectory = windows + "inf\\";

@@ -9,8 +9,9 @@
 
 namespace setup {
 
-// The system's INF folder, GetWindowsDirectory's answer and "\inf\"; false when the
-// system does not tell it.
+// The system's INF folder, GetSystemWindowsDirectory's answer and "\inf\" (in a Remote
+// Desktop session GetWindowsDirectory may answer a folder of the user's); false when
+// the system does not tell it.
 bool SystemInfDirectory(sys::System& system, std::string& infDirectory);
 
 // The names oem<number>.inf in the folder (the folder with its closing backslash), in

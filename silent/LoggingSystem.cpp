@@ -129,6 +129,10 @@ bool LoggingSystem::GetWindowsDirectory(std::string& directory) {
 bool LoggingSystem::GetSystemDirectory(std::string& directory) {
     return inner_.GetSystemDirectory(directory) || LogFailure("GetSystemDirectoryA");
 }
+bool LoggingSystem::GetSystemWindowsDirectory(std::string& directory) {
+    return inner_.GetSystemWindowsDirectory(directory) ||
+           LogFailure("GetSystemWindowsDirectoryA");
+}
 bool LoggingSystem::GetPrinterDriverDirectory(const std::string& environment,
                                               std::string& directory) {
     if (!inner_.GetPrinterDriverDirectory(environment, directory))

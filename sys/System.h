@@ -214,6 +214,10 @@ public:
     // GetWindowsDirectoryA / GetSystemDirectoryA; false on failure.
     virtual bool GetWindowsDirectory(std::string& directory) = 0;
     virtual bool GetSystemDirectory(std::string& directory) = 0;
+    // GetSystemWindowsDirectoryA: the system's own Windows folder, where its INF folder
+    // is. In a Remote Desktop session GetWindowsDirectoryA answers a folder of the user's
+    // own to a program not marked terminal-server aware. False on failure.
+    virtual bool GetSystemWindowsDirectory(std::string& directory) = 0;
 
     // --- print spooler
     // GetPrinterDriverDirectoryA(NULL, environment, 1, ...); false on failure.

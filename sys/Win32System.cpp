@@ -565,6 +565,12 @@ bool Win32System::GetSystemDirectory(std::string& directory) {
         directory);
 }
 
+bool Win32System::GetSystemWindowsDirectory(std::string& directory) {
+    return FetchText(
+        [](char* buffer, DWORD size) { return ::GetSystemWindowsDirectoryA(buffer, size); },
+        directory);
+}
+
 // --- print spooler
 
 bool Win32System::GetPrinterDriverDirectory(const std::string& environment,

@@ -27,6 +27,7 @@
 #undef GetModuleFileName
 #undef GetPrinterDriverDirectory
 #undef GetSystemDirectory
+#undef GetSystemWindowsDirectory
 #undef GetTempPath
 #undef GetVersionEx
 #undef GetWindowsDirectory

@@ -133,6 +133,10 @@ bool TimedSystem::GetWindowsDirectory(std::string& directory) {
 bool TimedSystem::GetSystemDirectory(std::string& directory) {
     return Timed("GetSystemDirectory", [&] { return inner_.GetSystemDirectory(directory); });
 }
+bool TimedSystem::GetSystemWindowsDirectory(std::string& directory) {
+    return Timed("GetSystemWindowsDirectory",
+                 [&] { return inner_.GetSystemWindowsDirectory(directory); });
+}
 bool TimedSystem::GetPrinterDriverDirectory(const std::string& environment,
                                             std::string& directory) {
     return Timed("GetPrinterDriverDirectory",

@@ -62,6 +62,7 @@ public:
     bool FindFirstFile(const std::string& pattern, std::vector<std::string>& names) override;
     bool GetWindowsDirectory(std::string& directory) override;
     bool GetSystemDirectory(std::string& directory) override;
+    bool GetSystemWindowsDirectory(std::string& directory) override;
     bool GetPrinterDriverDirectory(const std::string& environment,
                                    std::string& directory) override;
     std::vector<std::string> EnumPrinterDrivers() override;

@@ -501,6 +501,13 @@ bool FakeSystem::GetWindowsDirectory(std::string& directory) {
     calls.push_back("GetWindowsDirectory");
     if (Injected("GetWindowsDirectory")) return false;
     if (windowsDirectoryFails) return Fail(kErrorAccessDenied);
+    directory = sessionWindowsDirectory.empty() ? windowsDirectory : sessionWindowsDirectory;
+    return true;
+}
+
+bool FakeSystem::GetSystemWindowsDirectory(std::string& directory) {
+    calls.push_back("GetSystemWindowsDirectory");
+    if (Injected("GetSystemWindowsDirectory")) return false;
     directory = windowsDirectory;
     return true;
 }

@@ -43,7 +43,10 @@ public:
     int serverR2Metric = 0;
 
     std::string currentDirectory = "C:\\pkg";
-    std::string windowsDirectory = "C:\\WINDOWS";
+    std::string windowsDirectory = "C:\\WINDOWS";  // the system's own
+    // GetWindowsDirectory's answer in a Remote Desktop session, a folder of the user's;
+    // empty: the system's own.
+    std::string sessionWindowsDirectory;
     std::string systemDirectory = "C:\\WINDOWS\\system32";
     bool windowsDirectoryFails = false;
     std::map<std::string, std::string> printerDriverDirectories;  // by environment
@@ -212,6 +215,7 @@ public:
     bool FindFirstFile(const std::string& pattern, std::vector<std::string>& names) override;
     bool GetWindowsDirectory(std::string& directory) override;
     bool GetSystemDirectory(std::string& directory) override;
+    bool GetSystemWindowsDirectory(std::string& directory) override;
     bool GetPrinterDriverDirectory(const std::string& environment,
                                    std::string& directory) override;
     std::vector<std::string> EnumPrinterDrivers() override;

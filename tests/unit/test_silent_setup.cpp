@@ -1562,7 +1562,8 @@ namespace {
 // system's own INF folder, wherever Windows lives, and uninstalls each in one run: the
 // recorded one first, then the others by number. Columns: the Windows folder, the staged
 // INF files of that folder (name and text), the recorded name ("" for no record file),
-// the uninstalls in order, the exit code.
+// the uninstalls in order, the exit code, and where it differs from the Windows folder,
+// the one that GetWindowsDirectory answers in a Remote Desktop session.
 struct StagedInfCase {
     const char* name;
     const char* windowsDirectory;
@@ -1570,6 +1571,7 @@ struct StagedInfCase {
     const char* recorded;
     std::vector<std::string> uninstalled;
     int exitCode;
+    const char* sessionWindowsDirectory = "";
 };
 
 // More than a hundred staged INF files, none of the model's.
@@ -1597,6 +1599,11 @@ const StagedInfCase kStagedInfs[] = {
      {"oem30.inf", "oem5.inf"}, silent::kExitSuccess},
     {"a recorded name in another case", "C:\\WINDOWS", {{"oem30.inf", "RT450"}}, "OEM30.INF",
      {"OEM30.INF"}, silent::kExitSuccess},
+    {"a Remote Desktop session's own Windows folder", "C:\\WINDOWS", {{"oem150.inf", "RT450"}},
+     "", {"oem150.inf"}, silent::kExitSuccess, "C:\\Users\\admin\\WINDOWS"},
+    {"a record that names another package's INF by now", "C:\\WINDOWS",
+     {{"oem30.inf", "[Strings]\nModel=\"Office\"\n"}, {"oem5.inf", "RT450"}}, "oem30.inf",
+     {"oem5.inf"}, silent::kExitSuccess},
     {"names that only look staged", "C:\\WINDOWS",
      {{"oemx.inf", "RT450"}, {"oem1.inf.bak", "RT450"}, {"oem.inf", "RT450"}}, "", {},
      silent::kExitSuccess},
@@ -1611,6 +1618,7 @@ TEST(SilentUninstall, RemovesEveryStagedInfOfTheModelInOneRun) {
         fake::MakeHost(machine, Host::Win7x86);
         fake::UsePrinterSetupDouble(machine);
         machine.windowsDirectory = row.windowsDirectory;
+        machine.sessionWindowsDirectory = row.sessionWindowsDirectory;
         machine.AddDirectory("C:\\WINDOWS\\TEMP");
         const std::string infDirectory = std::string(row.windowsDirectory) + "\\inf\\";
         for (const auto& [name, text] : row.infs) machine.AddFile(infDirectory + name, text);
@@ -1635,13 +1643,14 @@ TEST(SilentUninstall, RemovesEveryStagedInfOfTheModelInOneRun) {
 // system's INF folder whose text names the model, that folder found from the Windows
 // folder; a folder that cannot be searched counts as one that may hold some. Columns:
 // the Windows folder, the files (path and text), the call that fails ("" for none), the
-// log's text.
+// log's text, and the Windows folder of a Remote Desktop session where it differs.
 struct LeftInfCase {
     const char* name;
     const char* windowsDirectory;
     std::vector<std::pair<std::string, std::string>> files;
     const char* failing;
     const char* what;
+    const char* sessionWindowsDirectory = "";
 };
 
 const LeftInfCase kLeftInfs[] = {
@@ -1656,7 +1665,9 @@ const LeftInfCase kLeftInfs[] = {
      "nothing of RT450 is left"},
     {"the INF folder cannot be searched", "C:\\WINDOWS", {}, "FindFirstFile",
      "left behind: the staged INF files (not listed)"},
-    {"the Windows folder is not told", "C:\\WINDOWS", {}, "GetWindowsDirectory",
+    {"a Remote Desktop session", "C:\\WINDOWS", {{"C:\\WINDOWS\\inf\\oem150.inf", "RT450"}}, "",
+     "left behind: the staged INF file C:\\WINDOWS\\inf\\oem150.inf", "C:\\Users\\admin\\WINDOWS"},
+    {"the Windows folder is not told", "C:\\WINDOWS", {}, "GetSystemWindowsDirectory",
      "left behind: the staged INF files (not listed)"},
 };
 
@@ -1666,6 +1677,7 @@ TEST(SilentUninstall, TheCheckSeesEveryStagedInfOfTheSystemsInfFolder) {
         fake::SetFlags(0, 0, 0);
         fake::FakeSystem machine;
         machine.windowsDirectory = row.windowsDirectory;
+        machine.sessionWindowsDirectory = row.sessionWindowsDirectory;
         machine.AddDirectory(std::string(row.windowsDirectory) + "\\inf");
         for (const auto& [path, text] : row.files) machine.AddFile(path, text);
         machine.failMethod = row.failing;
