@@ -1,6 +1,5 @@
 #include "sys/Win32RunLock.h"
 
-#include "sys/SecurityIdentity.h"
 #include "sys/SystemLibrary.h"
 #include "sys/WindowsApi.h"
 
@@ -18,15 +17,6 @@ using CreatePrivateNamespaceWFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID,
 using OpenPrivateNamespaceWFn = HANDLE(WINAPI*)(LPVOID, LPCWSTR);
 using ClosePrivateNamespaceFn = BOOLEAN(WINAPI*)(HANDLE, ULONG);
 
-const wchar_t* const kBoundaryName = L"RT450-Setup";
-const wchar_t* const kNamespaceAlias = L"RT450-Setup";
-const char* const kMutexInNamespace = "RT450-Setup\\Run";
-const char* const kGlobalMutex = "Global\\RT450-Setup-Run";
-
-// The namespace disappears when its creator ends: one that was there when the create
-// failed may be gone when it is opened, and is then created afresh.
-constexpr int kNamespaceRounds = 3;
-
 template <typename Function>
 Function Kernel32Proc(const char* name) {
     return FindProc<Function>(::GetModuleHandleA("kernel32"), name);
@@ -34,74 +24,53 @@ Function Kernel32Proc(const char* name) {
 
 }  // namespace
 
-Win32RunLock::~Win32RunLock() {
-    if (mutex_ != nullptr) ::CloseHandle(mutex_);
-    if (namespace_ != nullptr) {
-        if (const auto close = Kernel32Proc<ClosePrivateNamespaceFn>("ClosePrivateNamespace"))
-            close(namespace_, 0);
-    }
-    if (boundary_ != nullptr) {
-        if (const auto remove =
-                Kernel32Proc<DeleteBoundaryDescriptorFn>("DeleteBoundaryDescriptor"))
-            remove(boundary_);
-    }
+bool Win32RunLockCalls::PrepareSecurity() {
+    if (!prepared_) prepared_ = security_.Build();
+    return prepared_;
 }
 
-RunLockState Win32RunLock::Take() {
-    if (mutex_ != nullptr) return RunLockState::Taken;
-    AdministratorsAndSystemOnly security;
-    if (!security.Build()) return RunLockState::Failed;
-
-    if (boundary_ == nullptr) {
-        const auto createBoundary =
-            Kernel32Proc<CreateBoundaryDescriptorWFn>("CreateBoundaryDescriptorW");
-        const auto addSid =
-            Kernel32Proc<AddSIDToBoundaryDescriptorFn>("AddSIDToBoundaryDescriptor");
-        HANDLE boundary = createBoundary != nullptr && addSid != nullptr
-                              ? createBoundary(kBoundaryName, 0)
-                              : nullptr;
-        // Windows XP, or Wine, whose boundary descriptors are stubs that make none.
-        if (boundary == nullptr) return CreateMutexNamed(kGlobalMutex, security.Attributes());
-        boundary_ = boundary;
-        if (!addSid(&boundary_, security.Administrators())) return RunLockState::Failed;
-    }
-    const RunLockState opened = EnterNamespace(security.Attributes());
-    if (opened != RunLockState::Taken) return opened;
-    return CreateMutexNamed(kMutexInNamespace, security.Attributes());
+void* Win32RunLockCalls::CreateBoundaryDescriptor(const wchar_t* name) {
+    const auto create = Kernel32Proc<CreateBoundaryDescriptorWFn>("CreateBoundaryDescriptorW");
+    // Both or neither: a boundary that no SID can be added to is of no use.
+    const auto addSid = Kernel32Proc<AddSIDToBoundaryDescriptorFn>("AddSIDToBoundaryDescriptor");
+    return create != nullptr && addSid != nullptr ? create(name, 0) : nullptr;
 }
 
-// Creates or opens the namespace; Taken means it is open. A process outside the
-// boundary (no administrator, or one whose rights are not raised) can do neither.
-RunLockState Win32RunLock::EnterNamespace(void* securityAttributes) {
-    if (namespace_ != nullptr) return RunLockState::Taken;
-    const auto createNamespace =
-        Kernel32Proc<CreatePrivateNamespaceWFn>("CreatePrivateNamespaceW");
-    const auto openNamespace = Kernel32Proc<OpenPrivateNamespaceWFn>("OpenPrivateNamespaceW");
-    if (createNamespace == nullptr || openNamespace == nullptr) return RunLockState::Failed;
-    for (int round = 0; round < kNamespaceRounds; ++round) {
-        namespace_ = createNamespace(static_cast<SECURITY_ATTRIBUTES*>(securityAttributes),
-                                     boundary_, kNamespaceAlias);
-        if (namespace_ != nullptr) return RunLockState::Taken;
-        if (::GetLastError() != ERROR_ALREADY_EXISTS) return RunLockState::Failed;
-        namespace_ = openNamespace(boundary_, kNamespaceAlias);
-        if (namespace_ != nullptr) return RunLockState::Taken;
-    }
-    return RunLockState::Failed;
+bool Win32RunLockCalls::AddAdministratorsToBoundary(void*& boundary) {
+    const auto addSid = Kernel32Proc<AddSIDToBoundaryDescriptorFn>("AddSIDToBoundaryDescriptor");
+    HANDLE handle = boundary;
+    const bool added = addSid != nullptr && addSid(&handle, security_.Administrators());
+    boundary = handle;
+    return added;
 }
 
-RunLockState Win32RunLock::CreateMutexNamed(const char* name, void* securityAttributes) {
-    HANDLE mutex =
-        ::CreateMutexA(static_cast<SECURITY_ATTRIBUTES*>(securityAttributes), FALSE, name);
-    const DWORD error = ::GetLastError();
-    if (mutex == nullptr)
-        return error == ERROR_ACCESS_DENIED ? RunLockState::Denied : RunLockState::Failed;
-    if (error == ERROR_ALREADY_EXISTS) {
-        ::CloseHandle(mutex);
-        ::SetLastError(error);
-        return RunLockState::HeldByAnotherRun;
-    }
-    mutex_ = mutex;
-    return RunLockState::Taken;
+void Win32RunLockCalls::DeleteBoundaryDescriptor(void* boundary) {
+    if (const auto remove = Kernel32Proc<DeleteBoundaryDescriptorFn>("DeleteBoundaryDescriptor"))
+        remove(boundary);
 }
+
+void* Win32RunLockCalls::CreatePrivateNamespace(void* boundary, const wchar_t* alias) {
+    const auto create = Kernel32Proc<CreatePrivateNamespaceWFn>("CreatePrivateNamespaceW");
+    if (create == nullptr) return nullptr;
+    return create(security_.Attributes(), boundary, alias);
+}
+
+void* Win32RunLockCalls::OpenPrivateNamespace(void* boundary, const wchar_t* alias) {
+    const auto open = Kernel32Proc<OpenPrivateNamespaceWFn>("OpenPrivateNamespaceW");
+    return open != nullptr ? open(boundary, alias) : nullptr;
+}
+
+void Win32RunLockCalls::ClosePrivateNamespace(void* privateNamespace) {
+    if (const auto close = Kernel32Proc<ClosePrivateNamespaceFn>("ClosePrivateNamespace"))
+        close(privateNamespace, 0);
+}
+
+void* Win32RunLockCalls::CreateMutex(const char* name) {
+    return ::CreateMutexA(security_.Attributes(), FALSE, name);
+}
+
+void Win32RunLockCalls::CloseHandle(void* handle) { ::CloseHandle(handle); }
+uint32_t Win32RunLockCalls::GetLastError() { return ::GetLastError(); }
+void Win32RunLockCalls::SetLastError(uint32_t code) { ::SetLastError(code); }
 
 }  // namespace sys

@@ -84,7 +84,8 @@ public:
     RunLockState TakeRunLock() override;
 
 private:
-    Win32RunLock runLock_;
+    Win32RunLockCalls runLockCalls_;
+    RunLock runLock_{runLockCalls_};
     // Declared after the lock, so destroyed before it: the job ends what is left in it
     // before the lock is let go.
     Win32ChildJob childJob_;

@@ -13,7 +13,10 @@
 #include <winspool.h>
 
 #undef CopyFile
+#undef CreateBoundaryDescriptor
 #undef CreateDirectory
+#undef CreateMutex
+#undef CreatePrivateNamespace
 #undef CreateProcess
 #undef DeleteFile
 #undef DiInstallDriver
@@ -31,6 +34,7 @@
 #undef GetTempPath
 #undef GetVersionEx
 #undef GetWindowsDirectory
+#undef OpenPrivateNamespace
 #undef PathFileExists
 #undef QueryServiceConfig
 #undef RegDeleteKey
