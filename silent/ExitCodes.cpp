@@ -32,6 +32,7 @@ const char* ExitCodeMeaning(int code) {
     case kExitRemovalLeftSomething: return "the uninstall left something of RT450 behind";
     case kExitOtherDriverVersion:
         return "the printer is there, but its driver is another version than this package's";
+    case kExitLogRefused: return "the log that /log names may not be written";
     case kExitNotElevated: return "not run as administrator";
     case kExitAnotherInstallRunning: return "another installation is running";
     case kExitInvalidCommandLine: return "invalid command line";

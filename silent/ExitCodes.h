@@ -35,6 +35,8 @@ enum ExitCode : int {
     kExitRemovalLeftSomething = 36,        // the uninstall left something of the model
     kExitOtherDriverVersion = 37,          // the printer is there, but its driver is
                                            // another version than this package's
+    kExitLogRefused = 38,                  // /log names what the run may not write
+                                           // through; nothing was changed
     kExitNotElevated = 740,                // ERROR_ELEVATION_REQUIRED: run as administrator
     kExitAnotherInstallRunning = 1618,     // ERROR_INSTALL_ALREADY_RUNNING: retry later
     kExitInvalidCommandLine = 1639,        // ERROR_INVALID_COMMAND_LINE
@@ -52,6 +54,7 @@ inline constexpr ExitCode kExitCodes[] = {
     kExitProtectedPrintMode,        kExitProcessorNotSupported, kExitSignatureNotTrusted,
     kExitNotAsAsked,                kExitProcessOutlivedItsBound, kExitRemovalLeftSomething,
     kExitOtherDriverVersion,
+    kExitLogRefused,
     kExitNotElevated,               kExitAnotherInstallRunning, kExitInvalidCommandLine,
 };
 

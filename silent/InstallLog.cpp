@@ -34,6 +34,17 @@ std::string OneLine(const std::string& text) {
 }
 }  // namespace
 
+sys::LogFileState InstallLog::Open(const std::string& path) {
+    path_.clear();
+    bool empty = false;
+    const sys::LogFileState state = unattended_.OpenLog(path, empty);
+    if (state == sys::LogFileState::OwnFile) {
+        path_ = path;
+        empty_ = empty;
+    }
+    return state;
+}
+
 void InstallLog::Write(const std::vector<LogPiece>& pieces) {
     if (path_.empty()) return;
     const uint32_t lastError = system_.GetLastError();
@@ -50,9 +61,8 @@ void InstallLog::Write(const std::vector<LogPiece>& pieces) {
                         std::to_string(unattended_.GetCurrentProcessId()) + "]  " + step +
                         "  " + OneLine(text) + "\r\n";
     // A new or empty file starts with the mark; an earlier run's log is appended to.
-    sys::FileStamp stamp;
-    if (!system_.GetFileStamp(path_, stamp) || stamp.size == 0) bytes = kByteOrderMark + bytes;
-    unattended_.AppendFile(path_, bytes);
+    if (empty_) bytes = kByteOrderMark + bytes;
+    if (unattended_.AppendLog(bytes)) empty_ = false;
     if (system_.GetLastError() != lastError) system_.SetLastError(lastError);
 }
 

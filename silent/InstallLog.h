@@ -28,8 +28,11 @@ public:
     InstallLog(sys::System& system, sys::UnattendedSystem& unattended)
         : system_(system), unattended_(unattended) {}
 
-    // Where the lines go; an empty path writes none.
-    void Open(const std::string& path) { path_ = path; }
+    // Opens the file at path as the log (UnattendedSystem::OpenLog): the lines go to it
+    // when it is the run's own file (OwnFile), else nowhere. Every line goes through the
+    // one handle opened here, never by the name again.
+    sys::LogFileState Open(const std::string& path);
+    // The path of the log that the lines go to; empty when there is none.
     const std::string& Path() const { return path_; }
     // The step that the next lines belong to.
     void SetStep(const std::string& step) { step_ = step; }
@@ -46,6 +49,7 @@ private:
     sys::System& system_;
     sys::UnattendedSystem& unattended_;
     std::string path_;
+    bool empty_ = false;  // the log holds no bytes yet: the first line brings the mark
     std::string step_;
 };
 

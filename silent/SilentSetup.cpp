@@ -401,16 +401,13 @@ int RunSilentSetup(sys::System& system, sys::UnattendedSystem& unattended,
                             lock == sys::RunLockState::Denied;
 
     InstallLog log(system, unattended);
-    LogLocation location{logPath, ""};
+    LogOpening opening;
     // Opened only under the lock: the log at the usual name belongs to the run that
     // holds it.
-    if (!anotherRun) {
-        if (logPath.empty()) location = DefaultLogLocation(unattended);
-        log.Open(location.path);
-    }
+    if (!anotherRun) opening = OpenRunLog(log, unattended, logPath);
     log.SetStep("start");
     log.Write("SilentSetup.exe " + JoinArguments(args));
-    if (!location.note.empty()) log.Write(location.note);
+    for (const std::string& note : opening.notes) log.Write(note);
     log.Write("started in " + startDirectory);
     if (inProgramFolder) {
         log.Write("current directory " + programFolder);
@@ -435,6 +432,7 @@ int RunSilentSetup(sys::System& system, sys::UnattendedSystem& unattended,
 
     // Another run of this program or of setup.exe, in any session: nothing changes.
     if (anotherRun) return kExitAnotherInstallRunning;
+    if (opening.refused) return Finish(log, kExitLogRefused);
 
     // The window program does this as its main window opens; the record file's name
     // is built from it.

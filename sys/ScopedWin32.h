@@ -19,6 +19,12 @@ public:
     ScopedResource& operator=(const ScopedResource&) = delete;
 
     Resource Get() const noexcept { return resource_; }
+    // Hands the resource over to the caller, who releases it from then on.
+    Resource Detach() noexcept {
+        const Resource resource = resource_;
+        resource_ = nullptr;
+        return resource;
+    }
     bool IsValid() const noexcept {
         return resource_ != nullptr &&
                resource_ != reinterpret_cast<Resource>(INVALID_HANDLE_VALUE);

@@ -80,7 +80,7 @@ bool AdministratorsAndSystemOnly::Build() {
     return true;
 }
 
-bool OwnedByThisUserOrAdministrators(HANDLE object) {
+bool OwnedByThisUserAdministratorsOrSystem(HANDLE object) {
     const auto getSecurityInfo = advapi32.Find<decltype(&::GetSecurityInfo)>("GetSecurityInfo");
     const auto equalSid = advapi32.Find<decltype(&::EqualSid)>("EqualSid");
     if (getSecurityInfo == nullptr || equalSid == nullptr) return false;
@@ -91,11 +91,11 @@ bool OwnedByThisUserOrAdministrators(HANDLE object) {
         return false;
     const ScopedLocalMemory descriptorOwner(descriptor);
     if (owner == nullptr) return false;
-    std::vector<BYTE> user;
-    std::vector<BYTE> administrators;
-    return (ProcessUserSid(user) && equalSid(owner, user.data())) ||
-           (WellKnownSid(WinBuiltinAdministratorsSid, administrators) &&
-            equalSid(owner, administrators.data()));
+    std::vector<BYTE> sid;
+    if (ProcessUserSid(sid) && equalSid(owner, sid.data())) return true;
+    for (const WELL_KNOWN_SID_TYPE trusted : {WinBuiltinAdministratorsSid, WinLocalSystemSid})
+        if (WellKnownSid(trusted, sid) && equalSid(owner, sid.data())) return true;
+    return false;
 }
 
 }  // namespace sys

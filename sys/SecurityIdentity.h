@@ -32,9 +32,10 @@ private:
     SECURITY_ATTRIBUTES attributes_{};
 };
 
-// Whether the object's owner is the user that this process runs as, or the
-// Administrators group (which owns what an administrator makes on Windows XP). The
-// handle needs READ_CONTROL.
-bool OwnedByThisUserOrAdministrators(HANDLE object);
+// Whether the object's owner is the user that this process runs as, the Administrators
+// group (which owns what an administrator makes on Windows XP) or SYSTEM (what a run as
+// SYSTEM made): owners that no ordinary account can give a file. The handle needs
+// READ_CONTROL.
+bool OwnedByThisUserAdministratorsOrSystem(HANDLE object);
 
 }  // namespace sys

@@ -28,15 +28,16 @@ inline constexpr uint32_t kServiceAutoStart = 2;
 // its ANSI code page (kCpAcp).
 inline constexpr uint32_t kProgramCodePage = 936;
 
-// What is at a log file's path, seen without following a link.
+// What the log's path held when it was opened, seen on the opened handle.
 enum class LogFileState {
-    Missing,          // nothing: the first append makes the file
-    OwnFile,          // a regular file with one name, owned by this user or Administrators
+    OwnFile,          // a regular file with one name, owned by this user, the
+                      // Administrators or SYSTEM (or made by the open): the run's log
     Link,             // a reparse point: a symbolic link, a junction, a mount point
     MoreThanOneName,  // a file with further hard links
     OtherOwner,       // a file that another account owns
     NotAFile,         // a directory or a device
-    Unusable,         // there, but it cannot be looked at (access denied, ...)
+    Unusable,         // it could not be opened or looked at (no such folder, access
+                      // denied, ...)
 };
 
 class UnattendedSystem {
@@ -48,17 +49,20 @@ public:
     virtual std::string GetCurrentDirectory() = 0;
     // GetTempPathA: the directory with its closing backslash; false on failure.
     virtual bool GetTempPath(std::string& directory) = 0;
-    // CreateFileA(FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS,
-    // FILE_FLAG_OPEN_REPARSE_POINT) and WriteFile of the bytes at the file's end: a link
-    // is never followed. False when the bytes were not written whole.
-    virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
+    // The run's log, opened once: CreateFileA(FILE_APPEND_DATA | READ_CONTROL,
+    // FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT |
+    // FILE_FLAG_BACKUP_SEMANTICS), so that a link is opened itself and never followed,
+    // then on that handle GetFileInformationByHandle, GetFileType and the owner from
+    // GetSecurityInfo. An OwnFile stays open as the log until this object ends, and
+    // empty tells whether it holds no bytes yet; whatever else the path held is closed
+    // at once, unchanged. A log opened before is closed first.
+    virtual LogFileState OpenLog(const std::string& path, bool& empty) = 0;
+    // WriteFile of the bytes at the end of the log that OpenLog kept, whatever has become
+    // of its name since. False when none is open or the bytes were not written whole.
+    virtual bool AppendLog(const std::string& bytes) = 0;
     // MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS) then WideCharToMultiByte(
     // CP_UTF8). False, with utf8 empty, when the text is not valid in that code page.
     virtual bool ToUtf8(uint32_t codePage, const std::string& text, std::string& utf8) = 0;
-    // CreateFileA(READ_CONTROL | FILE_READ_ATTRIBUTES, OPEN_EXISTING,
-    // FILE_FLAG_OPEN_REPARSE_POINT), GetFileInformationByHandle and the owner from
-    // GetSecurityInfo: what is at the path, without following a link.
-    virtual LogFileState InspectLogFile(const std::string& path) = 0;
     virtual uint32_t GetCurrentProcessId() = 0;
     // GetModuleFileNameA(NULL): the program's own full path; empty on failure.
     virtual std::string GetModuleFileName() = 0;

@@ -63,18 +63,6 @@ bool Win32UnattendedSystem::GetTempPath(std::string& directory) {
     return true;
 }
 
-bool Win32UnattendedSystem::AppendFile(const std::string& path, const std::string& bytes) {
-    // Opened for each write and closed at once: a reader (or a second run) may open
-    // the log at any time.
-    const ScopedHandle file(::CreateFileA(path.c_str(), FILE_APPEND_DATA,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                          nullptr));
-    if (!file.IsValid()) return false;
-    return WriteWhole(file.Get(), bytes);
-}
-
 bool Win32UnattendedSystem::ToUtf8(uint32_t codePage, const std::string& text,
                                    std::string& utf8) {
     utf8.clear();
@@ -98,28 +86,61 @@ bool Win32UnattendedSystem::ToUtf8(uint32_t codePage, const std::string& text,
     return true;
 }
 
-LogFileState Win32UnattendedSystem::InspectLogFile(const std::string& path) {
-    // Backup semantics so that a directory opens too and is told apart.
-    const ScopedHandle file(::CreateFileA(
-        path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file.IsValid()) {
-        const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                   ? LogFileState::Missing
-                   : LogFileState::Unusable;
-    }
+Win32UnattendedSystem::~Win32UnattendedSystem() { CloseLog(); }
+
+void Win32UnattendedSystem::CloseLog() {
+    if (log_ != nullptr) ::CloseHandle(log_);
+    log_ = nullptr;
+}
+
+namespace {
+
+// What the opened handle stands for. Only this handle's file is judged: a name that
+// changes after the open changes nothing for it.
+LogFileState Judge(HANDLE file) {
     BY_HANDLE_FILE_INFORMATION information{};
-    if (!::GetFileInformationByHandle(file.Get(), &information)) return LogFileState::Unusable;
+    if (!::GetFileInformationByHandle(file, &information)) return LogFileState::Unusable;
     if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
         return LogFileState::Link;
     if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
-        ::GetFileType(file.Get()) != FILE_TYPE_DISK)
+        ::GetFileType(file) != FILE_TYPE_DISK)
         return LogFileState::NotAFile;
+    // A hard link is no reparse point: only its count of names tells it.
     if (information.nNumberOfLinks != 1) return LogFileState::MoreThanOneName;
-    return OwnedByThisUserOrAdministrators(file.Get()) ? LogFileState::OwnFile
+    return OwnedByThisUserAdministratorsOrSystem(file) ? LogFileState::OwnFile
                                                        : LogFileState::OtherOwner;
+}
+
+}  // namespace
+
+LogFileState Win32UnattendedSystem::OpenLog(const std::string& path, bool& empty) {
+    CloseLog();
+    // Appending only, never truncating; shared for reading and writing so that a person
+    // may read the log while the run writes it, never for deletion, so that its name
+    // cannot be moved or deleted while the run holds it. Backup semantics let a
+    // directory open too, so that it is told apart.
+    const HANDLE opened = ::CreateFileA(
+        path.c_str(), FILE_APPEND_DATA | READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_ALWAYS,
+        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+        nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return LogFileState::Unusable;
+    ScopedHandle file(opened);
+    const LogFileState state = Judge(opened);
+    if (state != LogFileState::OwnFile) return state;
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(opened, &size)) return LogFileState::Unusable;
+    empty = size.QuadPart == 0;
+    log_ = file.Detach();
+    return state;
+}
+
+bool Win32UnattendedSystem::AppendLog(const std::string& bytes) {
+    if (log_ == nullptr) {
+        ::SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    return WriteWhole(log_, bytes);
 }
 
 uint32_t Win32UnattendedSystem::GetCurrentProcessId() { return ::GetCurrentProcessId(); }

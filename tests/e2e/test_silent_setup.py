@@ -58,6 +58,7 @@ EXIT_SIGNATURE_NOT_TRUSTED = CODES["kExitSignatureNotTrusted"]
 STARTF_USESTDHANDLES = 0x100
 EXIT_NOT_AS_ASKED = CODES["kExitNotAsAsked"]
 EXIT_PROCESS_OUTLIVED_ITS_BOUND = CODES["kExitProcessOutlivedItsBound"]
+EXIT_LOG_REFUSED = CODES["kExitLogRefused"]
 EXIT_ANOTHER_INSTALL_RUNNING = CODES["kExitAnotherInstallRunning"]
 EXIT_INVALID_COMMAND_LINE = CODES["kExitInvalidCommandLine"]
 
@@ -72,6 +73,8 @@ SETUP64_COMMAND = r".\amd64\Setup64.exe USBPRINT\KELVARO80-Series0AA5 .\amd64\ZO
 IN_WOW64 = call(UPDATE, package_path("amd64", INF_FILE), SILENT, 32, ERROR_IN_WOW64)
 
 RECIPES = Path(__file__).resolve().parents[2] / "docs" / "deployment.md"
+# The install recipes' log, in a folder where only administrators and SYSTEM make files.
+RECIPE_LOG = r"C:\Windows\Logs\RT450-install.log"
 
 ERROR_UNKNOWN_PRINTER_DRIVER = 1797
 # What the log says of the queue on LPT1: that the spooler shows, or does not.
@@ -529,6 +532,38 @@ class SilentFailures(SilentCase):
             end_line(EXIT_INVALID_COMMAND_LINE),
         ])
 
+    def test_recipe_log_planted_as_a_hard_link(self):
+        # Before the run another account made the install recipe's log name a hard link
+        # to a file of its own: the run writes nothing through it, changes nothing and
+        # ends with 38; the default log says why. (Wine gives every file the same owner
+        # and shows no link of the other kinds: only the second name tells it here; the
+        # unit tests hold the others.)
+        host = self.open_host("win7-32")
+        host.install_dist()
+        self.printer_setup_does_its_work(host)
+        arguments = recipe("install-command").strip()[len(SILENT) + 1:]
+        victim = host.path(r"C:\e2e\victim.txt")
+        victim.write_bytes(b"another account's file\r\n")
+        planted = on_disk(host, RECIPE_LOG)
+        planted.parent.mkdir(parents=True, exist_ok=True)
+        os.link(victim, planted)
+
+        code, run = self.silent(host, arguments)
+        self.check_equal(code, EXIT_LOG_REFUSED, "exit code")
+        self.check_equal(victim.read_bytes(), b"another account's file\r\n",
+                         "the file behind the planted link")
+        self.check_nothing_installed(host)
+        self.check_marker(host, None)
+        logs = sorted(host.path(r"C:\users").glob("**/RT450.log"))
+        self.check_equal(len(logs), 1, "default logs in the users' folders")
+        self.check_log_has(log_lines(logs[0].read_bytes()), [
+            ("start", f"SilentSetup.exe {arguments}"),
+            ("start", f"the log was not written to {RECIPE_LOG}: a file with another name; "
+                      "/log: must name a file that only this account, the Administrators "
+                      "or SYSTEM can have made"),
+            end_line(EXIT_LOG_REFUSED),
+        ])
+
     def test_window_program_open(self):
         # setup.exe holds the run lock from the click on: its window alone is no run.
         host = self.open_host("win7-32")
@@ -832,7 +867,7 @@ class DeploymentRecipes(SilentCase):
         self.check_commands(host, [facts.driver_command, facts.printer_command])
         self.check_staged_inf(host, facts)
         self.check_marker(host, "LPT1:")
-        lines = log_lines(on_disk(host, r"C:\Windows\Temp\RT450-install.log").read_bytes())
+        lines = log_lines(on_disk(host, RECIPE_LOG).read_bytes())
         self.check_log_has(lines, [("start", rf"current directory {DIST}"),
                                    end_line(EXIT_SUCCESS)])
         # At the next start the marker is there, and nothing runs.
@@ -881,19 +916,20 @@ class DeploymentRecipes(SilentCase):
         # The detection rule: the value Version of the marker, in the 64-bit view ("not
         # associated with a 32-bit app") where there is one.
         self.check_marker(host, "LPT1:")
-        self.check_log_has(log_lines(on_disk(host, r"C:\Windows\Temp\RT450-install.log")
+        self.check_log_has(log_lines(on_disk(host, RECIPE_LOG)
                                      .read_bytes()), [end_line(EXIT_SUCCESS)])
 
         code, run = self.silent(host, uninstall[len(SILENT) + 1:])
         self.check_equal(code, EXIT_SUCCESS, "uninstall exit code")
         self.check_marker(host, None)
-        self.check_log_has(log_lines(on_disk(host, r"C:\Windows\Temp\RT450-uninstall.log")
+        self.check_log_has(log_lines(on_disk(host, r"C:\Windows\Logs\RT450-uninstall.log")
                                      .read_bytes()), [end_line(EXIT_SUCCESS)])
 
     def test_ansible_task(self):
         text = recipe("ansible")
         dest = re.search(r"dest: (.+)\\\n", text).group(1)
-        command = re.search(r"win_command: (.+)\n", text).group(1)
+        # A YAML string in single quotes, the program's path in double quotes (a blank).
+        command = re.search(r"win_command: '(.+)'\n", text).group(1)
         # The task starts the program by its full path, from no folder in particular.
         chdir = dest
         marker_path = re.search(r"win_reg_stat:\n +path: HKLM:\\(.+)\n +name: (.+)\n"
@@ -909,8 +945,10 @@ class DeploymentRecipes(SilentCase):
         self.printer_setup_does_its_work(host)
         shutil.copytree(context().dist_dir, host.path(chdir))
         program = rf"{chdir}\{SILENT}"
-        self.check_true(command.startswith(program + " "), f"{command!r} starts {program}")
-        code, run = self.silent(host, command[len(program) + 1:], directory=r"C:\windows",
+        self.check_true(command.startswith(f'"{program}" '), f"{command!r} starts {program}")
+        self.check_true(chdir.startswith("C:\\Program Files\\"),
+                        f"{chdir} is a folder that only administrators and SYSTEM can make")
+        code, run = self.silent(host, command[len(program) + 3:], directory=r"C:\windows",
                                 program=program)
         self.check_true(code in accepted, f"exit code {code} in {accepted}")
         # Ansible's PowerShell reads the 64-bit view: the task is skipped from now on.

@@ -18,6 +18,7 @@ constexpr uint32_t kFileAttributeArchive = 0x20;
 constexpr uint32_t kFileAttributeHidden = 0x2;
 constexpr uint32_t kFileAttributeSystem = 0x4;
 constexpr uint32_t kErrorDiskFull = 112;
+constexpr uint32_t kErrorMrMidNotFound = 317;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -91,7 +92,7 @@ void FakeSystem::AddFile(const std::string& path, const std::string& bytes,
     std::string key = Key(path);
     AddDirectory(key.substr(0, key.rfind('\\')));
     ++writes_;
-    files_[key] = File{bytes, attributes, writes_, writes_};
+    files_[key] = std::make_shared<File>(File{bytes, attributes, writes_, writes_, "", ""});
 }
 
 bool FakeSystem::FileExists(const std::string& path) const { return files_.count(Key(path)) != 0; }
@@ -100,19 +101,49 @@ bool FakeSystem::DirectoryExists(const std::string& path) const {
 }
 std::string FakeSystem::FileBytes(const std::string& path) const {
     auto it = files_.find(Key(path));
-    return it == files_.end() ? std::string() : it->second.bytes;
+    return it == files_.end() ? std::string() : it->second->bytes;
 }
 uint32_t FakeSystem::FileAttributes(const std::string& path) const {
     auto it = files_.find(Key(path));
-    return it == files_.end() ? sys::kInvalidFileAttributes : it->second.attributes;
+    return it == files_.end() ? sys::kInvalidFileAttributes : it->second->attributes;
 }
 void FakeSystem::RemoveFile(const std::string& path) { files_.erase(Key(path)); }
 uint64_t FakeSystem::LastWriteTime(const std::string& path) const {
     auto it = files_.find(Key(path));
-    return it == files_.end() ? 0 : it->second.version;
+    return it == files_.end() ? 0 : it->second->version;
 }
 void FakeSystem::SetLastWriteTime(const std::string& path, uint64_t time) {
-    files_.at(Key(path)).version = time;
+    files_.at(Key(path))->version = time;
+}
+
+void FakeSystem::AddHardLink(const std::string& path, const std::string& existingPath) {
+    const std::string key = Key(path);
+    AddDirectory(key.substr(0, key.rfind('\\')));
+    files_[key] = files_.at(Key(existingPath));
+}
+
+void FakeSystem::AddLink(const std::string& path, const std::string& target) {
+    AddFile(path, "");
+    files_.at(Key(path))->linkTarget = target;
+}
+
+void FakeSystem::SetOwner(const std::string& path, const std::string& owner) {
+    files_.at(Key(path))->owner = owner;
+}
+
+std::shared_ptr<FakeSystem::File> FakeSystem::OpenFileObject(const std::string& path) {
+    const auto it = files_.find(Key(path));
+    return it == files_.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<FakeSystem::File> FakeSystem::CreateFileObject(const std::string& path) {
+    AddFile(path, "");
+    return files_.at(Key(path));
+}
+
+std::size_t FakeSystem::NameCount(const std::shared_ptr<File>& file) const {
+    return static_cast<std::size_t>(std::count_if(
+        files_.begin(), files_.end(), [&](const auto& entry) { return entry.second == file; }));
 }
 
 std::vector<std::string> FakeSystem::CallsStartingWith(const std::string& prefix) const {
@@ -276,7 +307,10 @@ void FakeSystem::SetLastError(uint32_t code) {
 std::string FakeSystem::FormatMessage(uint32_t code) {
     calls.push_back("FormatMessage " + std::to_string(code));
     auto it = messageTexts.find(code);
-    return it == messageTexts.end() ? std::string() : it->second;
+    if (it != messageTexts.end()) return it->second;
+    // The lookup fails with an error of its own, in place of the one it was asked about.
+    lastError = kErrorMrMidNotFound;
+    return {};
 }
 
 void FakeSystem::Sleep(uint32_t milliseconds) {
@@ -328,15 +362,17 @@ bool FakeSystem::CopyFile(const std::string& source, const std::string& target,
         if (failIfExists) return Fail(kErrorFileExists);
         if (isDirectory) return Fail(kErrorAccessDenied);
         if (InUse(target, key)) return Fail(kErrorSharingViolation);
-        if (existing->second.attributes & sys::kFileAttributeReadonly)
+        if (existing->second->attributes & sys::kFileAttributeReadonly)
             return Fail(kErrorAccessDenied);
     }
-    File copy = from->second;
+    File copy = *from->second;
     // The copy keeps the source's attributes and is marked for archiving; "normal" only
     // stands for no attribute at all.
     copy.attributes = (copy.attributes & ~sys::kFileAttributeNormal) | kFileAttributeArchive;
     copy.version = ++writes_;
-    files_[key] = copy;
+    // An existing target is written into: every other name of it sees the copy too.
+    if (existing != files_.end()) *existing->second = copy;
+    else files_[key] = std::make_shared<File>(copy);
     return true;
 }
 
@@ -348,7 +384,7 @@ bool FakeSystem::DeleteFile(const std::string& path) {
     if (it == files_.end())
         return Fail(directories_.count(key) ? kErrorAccessDenied : NotFoundError(key));
     if (Undeletable(path, key)) return Fail(kErrorSharingViolation);
-    if (it->second.attributes & sys::kFileAttributeReadonly) return Fail(kErrorAccessDenied);
+    if (it->second->attributes & sys::kFileAttributeReadonly) return Fail(kErrorAccessDenied);
     files_.erase(it);
     return true;
 }
@@ -358,7 +394,7 @@ uint32_t FakeSystem::GetFileAttributes(const std::string& path) {
     if (Injected("GetFileAttributes")) return sys::kInvalidFileAttributes;
     std::string key = Key(path);
     auto it = files_.find(key);
-    if (it != files_.end()) return it->second.attributes;
+    if (it != files_.end()) return it->second->attributes;
     if (directories_.count(key)) return 0x10;
     lastError = NotFoundError(key);
     return sys::kInvalidFileAttributes;
@@ -369,7 +405,7 @@ bool FakeSystem::SetFileAttributes(const std::string& path, uint32_t attributes)
     if (Injected("SetFileAttributes")) return false;
     auto it = files_.find(Key(path));
     if (it == files_.end()) return Fail(NotFoundError(Key(path)));
-    it->second.attributes = attributes;
+    it->second->attributes = attributes;
     return true;
 }
 
@@ -378,9 +414,9 @@ bool FakeSystem::GetFileStamp(const std::string& path, sys::FileStamp& stamp) {
     if (Injected("GetFileStamp")) return false;
     auto it = files_.find(Key(path));
     if (it == files_.end()) return Fail(sys::kErrorFileNotFound);
-    stamp.size = it->second.bytes.size();
-    stamp.lastWriteTime = it->second.version;
-    stamp.creationTime = it->second.created;
+    stamp.size = it->second->bytes.size();
+    stamp.lastWriteTime = it->second->version;
+    stamp.creationTime = it->second->created;
     return true;
 }
 
@@ -400,7 +436,7 @@ const std::string* FakeSystem::BytesToRead(const std::string& path, bool& opened
         lastError = 23;  // ERROR_CRC
         return nullptr;
     }
-    return &it->second.bytes;
+    return &it->second->bytes;
 }
 
 sys::FileRead FakeSystem::ReadFile(const std::string& path, uint32_t maxBytes) {
@@ -450,19 +486,19 @@ bool FakeSystem::WriteFile(const std::string& path, const std::string& bytes) {
     if (existed) {
         if (InUse(path, key)) return Fail(kErrorSharingViolation);
         // CREATE_ALWAYS with FILE_ATTRIBUTE_NORMAL refuses what it would make visible.
-        if (it->second.attributes & (sys::kFileAttributeReadonly | kFileAttributeHidden |
+        if (it->second->attributes & (sys::kFileAttributeReadonly | kFileAttributeHidden |
                                      kFileAttributeSystem))
             return Fail(kErrorAccessDenied);
     } else {
-        it = files_.emplace(key, File{"", 0, 0, ++writes_}).first;
+        it = files_.emplace(key, std::make_shared<File>(File{"", 0, 0, ++writes_, "", ""})).first;
     }
     // CREATE_ALWAYS empties an existing file, keeps its creation time and marks it for
     // archiving whatever attributes the creation asked for.
-    it->second.bytes.clear();
-    it->second.attributes = kFileAttributeArchive;
-    it->second.version = ++writes_;
+    it->second->bytes.clear();
+    it->second->attributes = kFileAttributeArchive;
+    it->second->version = ++writes_;
     if (Held(diskFullFor, path, key)) return Fail(kErrorDiskFull);
-    it->second.bytes = bytes;
+    it->second->bytes = bytes;
     // CreateFileA tells an overwritten file from a new one.
     lastError = existed ? kErrorAlreadyExists : 0;
     return true;

@@ -6,6 +6,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -93,7 +94,8 @@ public:
     // milliseconds given; then it runs and answers.
     void StartSpoolerAfter(uint32_t milliseconds);
 
-    // Messages the system has a text for; others format to "".
+    // Messages the system has a text for; others format to "" and fail with
+    // ERROR_MR_MID_NOT_FOUND (317), as FormatMessageA does.
     std::map<uint32_t, std::string> messageTexts;
 
     // Processes: a command line for which this answers true fails to start.
@@ -244,15 +246,32 @@ public:
     // The key under which a path is stored: absolute, lower case, single backslashes.
     std::string Key(const std::string& path) const;
 
-private:
+    // One file, which each of its names (hard links) and each open handle share.
     struct File {
         std::string bytes;
         uint32_t attributes;
         uint64_t version = 0;  // stands for the last write time: bumped by every write
         uint64_t created = 0;  // creation time: set when the file is made
+        std::string owner;       // another account's name; empty: this account's own
+        std::string linkTarget;  // a symbolic link or junction to this path; empty: none
     };
+    // A second name for an existing file (CreateHardLinkA): one file, two names.
+    void AddHardLink(const std::string& path, const std::string& existingPath);
+    // A symbolic link or junction (a reparse point) at path that points to target.
+    void AddLink(const std::string& path, const std::string& target);
+    // Gives an existing file to another account.
+    void SetOwner(const std::string& path, const std::string& owner);
+    // The file that the name stands for now, as a handle opened on it holds it, whatever
+    // later becomes of the name; null when there is none.
+    std::shared_ptr<File> OpenFileObject(const std::string& path);
+    // A new, empty file of this account's at path, held the same way.
+    std::shared_ptr<File> CreateFileObject(const std::string& path);
+    // How many names the file has.
+    std::size_t NameCount(const std::shared_ptr<File>& file) const;
+
+private:
     uint64_t writes_ = 0;
-    std::map<std::string, File> files_;
+    std::map<std::string, std::shared_ptr<File>> files_;
     std::map<std::string, uint32_t> registryDwords_;  // by "<key>\\<value>", lower case
     std::set<std::string> directories_;
     bool Fail(uint32_t code);

@@ -8,7 +8,10 @@
 namespace fake {
 
 namespace {
+constexpr uint32_t kErrorPathNotFound = 3;
 constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorInvalidHandle = 6;
+constexpr uint32_t kErrorNoUnicodeTranslation = 1113;
 constexpr uint32_t kErrorAlreadyExists = 183;
 }  // namespace
 
@@ -18,15 +21,40 @@ bool FakeUnattendedSystem::GetTempPath(std::string& directory) {
     return true;
 }
 
-bool FakeUnattendedSystem::AppendFile(const std::string& path, const std::string& bytes) {
-    if (unwritable.count(path)) {
+sys::LogFileState FakeUnattendedSystem::OpenLog(const std::string& path, bool& empty) {
+    system_.calls.push_back("OpenLog " + path);
+    log_.reset();
+    const std::string key = system_.Key(path);
+    if (unwritable.count(path) != 0) {
         system_.lastError = kErrorAccessDenied;
-        return false;
+        return sys::LogFileState::Unusable;
     }
-    const bool existed = system_.FileExists(path);
-    system_.AddFile(path, system_.FileBytes(path) + bytes);
+    if (system_.DirectoryExists(path)) return sys::LogFileState::NotAFile;
+    std::shared_ptr<FakeSystem::File> file = system_.OpenFileObject(path);
+    const bool existed = file != nullptr;
+    if (!existed) {
+        if (!system_.DirectoryExists(key.substr(0, key.rfind('\\')))) {
+            system_.lastError = kErrorPathNotFound;
+            return sys::LogFileState::Unusable;
+        }
+        file = system_.CreateFileObject(path);
+    }
     // OPEN_ALWAYS tells an opened file from a created one, also when it succeeds.
     system_.lastError = existed ? kErrorAlreadyExists : 0;
+    if (!file->linkTarget.empty()) return sys::LogFileState::Link;
+    if (system_.NameCount(file) != 1) return sys::LogFileState::MoreThanOneName;
+    if (!file->owner.empty()) return sys::LogFileState::OtherOwner;
+    log_ = file;
+    empty = file->bytes.empty();
+    return sys::LogFileState::OwnFile;
+}
+
+bool FakeUnattendedSystem::AppendLog(const std::string& bytes) {
+    if (log_ == nullptr) {
+        system_.lastError = kErrorInvalidHandle;
+        return false;
+    }
+    log_->bytes += bytes;
     return true;
 }
 
@@ -46,16 +74,13 @@ bool FakeUnattendedSystem::ToUtf8(uint32_t codePage, const std::string& text,
     // As MB_ERR_INVALID_CHARS: a byte sequence that is no character, or a cut one, fails.
     const size_t result = iconv(convert, &inPointer, &inLeft, &outPointer, &outLeft);
     iconv_close(convert);
-    if (result == static_cast<size_t>(-1)) return false;
+    if (result == static_cast<size_t>(-1)) {
+        system_.lastError = kErrorNoUnicodeTranslation;
+        return false;
+    }
     out.resize(out.size() - outLeft);
     utf8 = out;
     return true;
-}
-
-sys::LogFileState FakeUnattendedSystem::InspectLogFile(const std::string& path) {
-    const auto plant = planted.find(path);
-    if (plant != planted.end()) return plant->second;
-    return system_.FileExists(path) ? sys::LogFileState::OwnFile : sys::LogFileState::Missing;
 }
 
 std::string FakeUnattendedSystem::GetModuleFileName() {

@@ -1,12 +1,14 @@
 #pragma once
 // The unattended installer's services on top of the fake machine: a clock that stands
-// still, a temporary folder, a log that appends to the fake's files (so that its size and
-// bytes are seen through FakeSystem too, and the last-error code is left as CreateFileA
-// with OPEN_ALWAYS leaves it), text conversions by iconv (the ANSI code page being the
-// fake machine's), things planted at log paths, the program's own path and process id,
-// and the standard output it collects.
+// still, a temporary folder, a log opened once on the fake's files and judged there (a
+// link, a second name, another account's file, a folder; the last-error code left as
+// CreateFileA with OPEN_ALWAYS leaves it) and then written through that open file alone,
+// whatever a test later does to its name; text conversions by iconv (the ANSI code page
+// being the fake machine's), the program's own path and process id, and the standard
+// output it collects.
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -22,10 +24,7 @@ public:
     sys::LocalTime now{2026, 12, 10, 14, 50, 1, 23};
     std::string tempPath = "C:\\WINDOWS\\TEMP\\";
     bool tempPathFails = false;
-    std::set<std::string> unwritable;               // paths whose appends fail
-    // What another account put at a path: a link, a hard link, a file of its own. A
-    // path not named here is Missing or OwnFile, as the fake machine has the file.
-    std::map<std::string, sys::LogFileState> planted;
+    std::set<std::string> unwritable;               // paths that do not open (5)
     uint32_t processId = 4242;
     std::string moduleFileName = "C:\\pkg\\SilentSetup.exe";  // empty: the call fails
     std::set<std::string> missingDirectories;       // SetCurrentDirectory fails (3)
@@ -43,9 +42,9 @@ public:
     sys::LocalTime GetLocalTime() override { return now; }
     std::string GetCurrentDirectory() override { return system_.currentDirectory; }
     bool GetTempPath(std::string& directory) override;
-    bool AppendFile(const std::string& path, const std::string& bytes) override;
+    sys::LogFileState OpenLog(const std::string& path, bool& empty) override;
+    bool AppendLog(const std::string& bytes) override;
     bool ToUtf8(uint32_t codePage, const std::string& text, std::string& utf8) override;
-    sys::LogFileState InspectLogFile(const std::string& path) override;
     uint32_t GetCurrentProcessId() override { return processId; }
     std::string GetModuleFileName() override;
     bool SetCurrentDirectory(const std::string& directory) override;
@@ -57,6 +56,7 @@ public:
 
 private:
     FakeSystem& system_;
+    std::shared_ptr<FakeSystem::File> log_;  // the file that OpenLog kept open
 };
 
 }  // namespace fake

@@ -83,3 +83,19 @@ TEST(FakeSystem, ACopyKeepsTheSourcesAttributesAndIsMarkedForArchiving) {
 }
 
 }  // namespace
+
+namespace {
+
+// A message lookup that finds no text fails with ERROR_MR_MID_NOT_FOUND (317) of its
+// own, as FormatMessageA does: whoever tells an error must keep the code it told.
+TEST(FakeSystem, AMessageWithoutTextFailsWithItsOwnError) {
+    fake::FakeSystem system;
+    system.SetLastError(1117);
+    EXPECT_EQ(system.FormatMessage(1117), "");
+    EXPECT_EQ(system.GetLastError(), 317u);
+    system.SetLastError(5);
+    EXPECT_EQ(system.FormatMessage(5), "Access is denied.\r\n");
+    EXPECT_EQ(system.GetLastError(), 5u);
+}
+
+}  // namespace

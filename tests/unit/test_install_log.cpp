@@ -1,6 +1,6 @@
 // The unattended installer's log line by line: each piece converted from its own code
-// page, a line that stays one line, the byte-order mark, and the last-error code that
-// the logged call left.
+// page, a line that stays one line, the byte-order mark, the last-error code that the
+// logged call left, and the one open file that every line goes to.
 
 #include <gtest/gtest.h>
 
@@ -66,6 +66,7 @@ TEST_F(InstallLogTest, EachPieceIsConvertedFromItsOwnCodePage) {
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.what);
         system.RemoveFile(kLog);
+        log.Open(kLog);
         system.ansiCodePage = c.ansiCodePage;
         log.Write(c.pieces);
         EXPECT_EQ(system.FileBytes(kLog), kBom + kStamp + c.shown + "\r\n");
@@ -74,21 +75,34 @@ TEST_F(InstallLogTest, EachPieceIsConvertedFromItsOwnCodePage) {
 
 TEST_F(InstallLogTest, AnEmptyLogThatIsThereGetsTheMarkOnce) {
     system.AddFile(kLog, "");
+    log.Open(kLog);
     log.Write("one");
     log.Write("two");
     EXPECT_EQ(system.FileBytes(kLog), kBom + kStamp + "one\r\n" + kStamp + "two\r\n");
 }
 
 // The logic reads the last-error code right after the call that the log tells of; the
-// log's own file calls (which set 183 or 0 even when they succeed) must not change it.
+// log's own calls (a text that is no text of its code page fails its conversion with
+// 1113) must not change it.
 TEST_F(InstallLogTest, TheLastErrorIsLeftAsTheLoggedCallSetIt) {
-    for (const bool logExists : {false, true}) {
-        SCOPED_TRACE(logExists ? "appended" : "created");
-        if (logExists) system.AddFile(kLog, kBom + "earlier\r\n");
-        system.SetLastError(5);
-        log.Write("uninstalling the staged INF file oem3.inf failed");
-        EXPECT_EQ(system.GetLastError(), 5u);
-    }
+    system.SetLastError(5);
+    log.Write("uninstalling the staged INF file oem3.inf \xB8 failed");
+    EXPECT_NE(system.FileBytes(kLog).find("oem3.inf \xB8 failed"), std::string::npos);
+    EXPECT_EQ(system.GetLastError(), 5u);
+}
+
+// The file is judged once, as it was opened, and every line goes to that file: a name
+// that another account turns into a link to its own file afterwards leads no line there.
+TEST_F(InstallLogTest, LinesGoToTheFileOpenedWhateverBecomesOfItsName) {
+    const char* const victim = "C:\\Users\\victim\\notes.txt";
+    system.AddFile(victim, "the victim's notes\r\n");
+    log.Write("one");
+    const auto opened = system.OpenFileObject(kLog);
+    system.RemoveFile(kLog);
+    system.AddHardLink(kLog, victim);
+    log.Write("two");
+    EXPECT_EQ(system.FileBytes(victim), "the victim's notes\r\n");
+    EXPECT_EQ(opened->bytes, kBom + kStamp + "one\r\n" + kStamp + "two\r\n");
 }
 
 }  // namespace

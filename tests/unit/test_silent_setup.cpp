@@ -8,6 +8,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <memory>
 #include <new>
 #include <set>
 #include <sstream>
@@ -42,6 +43,45 @@ const char* const kMarker = "software\\rt450 printer installer";
 void AddEarlierMarker(fake::FakeUnattendedSystem& unattended) {
     unattended.registry[kMarker] = {{"Version", silent::kMarkerVersion}, {"Port", "LPT1:"},
                                     {"InstalledAt", "2026-12-01 08:00:00.000"}};
+}
+
+// A host with the package, its folders, and the printer-setup double.
+void MakePackagedMachine(fake::FakeSystem& machine, Host host) {
+    fake::MakeHost(machine, host);
+    fake::AddWholePackage(machine);
+    machine.AddDirectory("C:\\WINDOWS\\TEMP");
+    machine.AddDirectory("C:\\WINDOWS\\Driver Cache\\i386");
+    fake::UsePrinterSetupDouble(machine);
+}
+
+// The calls that changed the machine, in order.
+std::vector<std::string> ChangesOf(const fake::FakeSystem& machine) {
+    std::vector<std::string> changes;
+    for (const auto& call : machine.calls)
+        for (const char* verb : {"CopyFile", "DeleteFile", "WriteFile", "CreateDirectory",
+                                 "CreateProcess", "SetupCopyOEMInf", "SetupUninstallOEMInf",
+                                 "UpdateDriverForPlugAndPlayDevices"})
+            if (call.rfind(verb, 0) == 0) changes.push_back(call);
+    return changes;
+}
+
+// What an earlier installation left: the queue and the driver "RT450" (in both
+// environments), its staged INF file and the record file that names it.
+void AddEarlierInstall(fake::FakeSystem& machine) {
+    machine.printers = {"RT450"};
+    machine.drivers = {"RT450"};
+    machine.drivers64 = {"RT450"};
+    machine.AddFile(kRecord, "oem5.inf");
+    machine.AddFile("c:\\windows\\inf\\oem5.inf", "[Strings]\nModel=\"RT450\"\n");
+}
+
+void ExpectEarlierInstallKept(const fake::FakeSystem& machine) {
+    EXPECT_EQ(ChangesOf(machine), std::vector<std::string>{});
+    EXPECT_EQ(machine.printers, std::vector<std::string>{"RT450"});
+    EXPECT_EQ(machine.drivers, std::vector<std::string>{"RT450"});
+    EXPECT_EQ(machine.drivers64, std::vector<std::string>{"RT450"});
+    EXPECT_EQ(machine.FileBytes(kRecord), "oem5.inf");
+    EXPECT_TRUE(machine.FileExists("c:\\windows\\inf\\oem5.inf"));
 }
 
 class SilentSetup : public fake::HostTest {
@@ -89,15 +129,7 @@ protected:
         return lines;
     }
 
-    std::vector<std::string> Changes() {
-        std::vector<std::string> changes;
-        for (const auto& call : system.calls)
-            for (const char* verb : {"CopyFile", "DeleteFile", "WriteFile", "CreateDirectory",
-                                     "CreateProcess", "SetupCopyOEMInf", "SetupUninstallOEMInf",
-                                     "UpdateDriverForPlugAndPlayDevices"})
-                if (call.rfind(verb, 0) == 0) changes.push_back(call);
-        return changes;
-    }
+    std::vector<std::string> Changes() { return ChangesOf(system); }
 };
 
 // Exact logs: a person reading one sees every step, command and message.
@@ -242,15 +274,6 @@ void AddQueue(fake::FakeSystem& system, const char* port, const char* driver) {
     system.printers = {"RT450"};
     system.drivers = {driver};
     system.printerDetails["RT450"] = {"RT450", port, driver};
-}
-
-// A host with the package, its folders, and the printer-setup double.
-void MakePackagedMachine(fake::FakeSystem& machine, Host host) {
-    fake::MakeHost(machine, host);
-    fake::AddWholePackage(machine);
-    machine.AddDirectory("C:\\WINDOWS\\TEMP");
-    machine.AddDirectory("C:\\WINDOWS\\Driver Cache\\i386");
-    fake::UsePrinterSetupDouble(machine);
 }
 
 const char* const kConnectUsb = "请接入USB线(已经接好则重开打印机)，\n系统会自动安装打印机！";
@@ -1463,7 +1486,7 @@ TEST_F(SilentSetup, StartedElsewhereItInstallsFromItsOwnFolder) {
         return std::find(calls.begin(), calls.end(), call) - calls.begin();
     };
     EXPECT_LT(at("SetCurrentDirectory C:\\pkg"), at("TakeRunLock"));
-    EXPECT_LT(at("TakeRunLock"), at("GetFileStamp C:\\Users\\admin\\setup.log"));
+    EXPECT_LT(at("TakeRunLock"), at("OpenLog C:\\Users\\admin\\setup.log"));
     EXPECT_LT(at("TakeRunLock"), at("GetProcAddress kernel32 IsWow64Process"));
     EXPECT_LT(at("GetProcAddress kernel32 IsWow64Process"), static_cast<long>(calls.size()));
 }
@@ -1485,59 +1508,165 @@ TEST_F(SilentSetup, AProgramFolderThatCannotBeEnteredIsLogged) {
                         u8"specified.");
 }
 
-// What another account may have put at the default log's name is never written through:
-// the run writes a log of its own under a name with its process id, and says why.
-// Columns: what is at RT450.log, what is at the fresh name, where the lines go.
-struct PlantedLogCase {
-    sys::LogFileState atUsualName;
-    sys::LogFileState atFreshName;
-    const char* logPath;  // "" for none
-    const char* note;     // why the usual name was passed over; "" when it was not
+// Every log, the default one and one that /log: names, is opened once, judged on that
+// handle and written through it alone. What another account may have put at its name (a
+// symbolic link or junction, a hard link to a file of its own, a file it owns, a folder)
+// is never written through: at the default name the run takes a name of its own, with
+// its process id, and says why; at a name that /log: gave the run changes nothing and
+// ends with 38, and the default log says why.
+namespace planted {
+
+// The run stops before anything changes.
+constexpr int kRefused = silent::kExitLogRefused;
+const char* const kGiven = "C:\\WINDOWS\\TEMP\\RT450-install.log";
+const char* const kFresh = "C:\\WINDOWS\\TEMP\\RT450-77.log";
+const char* const kVictim = "C:\\Users\\victim\\notes.txt";
+const char* const kVictimBytes = "the victim's notes\r\n";
+
+using Plant = void (*)(fake::FakeSystem&, fake::FakeUnattendedSystem&, const char* path);
+void Nothing(fake::FakeSystem&, fake::FakeUnattendedSystem&, const char*) {}
+void SymbolicLink(fake::FakeSystem& m, fake::FakeUnattendedSystem&, const char* path) {
+    m.AddLink(path, kVictim);
+}
+void HardLink(fake::FakeSystem& m, fake::FakeUnattendedSystem&, const char* path) {
+    m.AddHardLink(path, kVictim);
+}
+void OthersFile(fake::FakeSystem& m, fake::FakeUnattendedSystem&, const char* path) {
+    m.AddFile(path, kVictimBytes);
+    m.SetOwner(path, "victim");
+}
+void Folder(fake::FakeSystem& m, fake::FakeUnattendedSystem&, const char* path) {
+    m.AddDirectory(path);
+}
+void Unopenable(fake::FakeSystem&, fake::FakeUnattendedSystem& u, const char* path) {
+    u.unwritable.insert(path);
+}
+void EarlierLog(fake::FakeSystem& m, fake::FakeUnattendedSystem&, const char* path) {
+    m.AddFile(path, "\xEF\xBB\xBF" "an earlier run's lines\r\n");
+}
+
+// Columns: what the case shows, the /log: path (null: none), what is at that path, what
+// is at RT450.log, what is at RT450-77.log, the exit code, where the lines go ("" for
+// nowhere), and the notes that the log's first lines carry after the command line.
+struct Case {
+    const char* what;
+    const char* given;
+    Plant atGiven;
+    Plant atUsual;
+    Plant atFresh;
+    int exitCode;
+    const char* logPath;
+    std::vector<std::string> notes;
 };
 
-const PlantedLogCase kPlantedLogs[] = {
-    {sys::LogFileState::Missing, sys::LogFileState::Missing, kLog, ""},
-    {sys::LogFileState::Link, sys::LogFileState::Missing, "C:\\WINDOWS\\TEMP\\RT450-77.log",
-     "a link"},
-    {sys::LogFileState::MoreThanOneName, sys::LogFileState::Missing,
-     "C:\\WINDOWS\\TEMP\\RT450-77.log", "a file with another name"},
-    {sys::LogFileState::OtherOwner, sys::LogFileState::Missing,
-     "C:\\WINDOWS\\TEMP\\RT450-77.log", "a file of another account"},
-    {sys::LogFileState::NotAFile, sys::LogFileState::Missing,
-     "C:\\WINDOWS\\TEMP\\RT450-77.log", "not a file"},
-    {sys::LogFileState::Unusable, sys::LogFileState::Missing,
-     "C:\\WINDOWS\\TEMP\\RT450-77.log", "a file that cannot be looked at"},
-    {sys::LogFileState::Link, sys::LogFileState::OtherOwner, "", ""},
+const std::string kRefusedTail =
+    "; /log: must name a file that only this account, the Administrators or SYSTEM can "
+    "have made";
+const std::string kUsualNotWritten = std::string("the log was not written to ") + kLog + ": ";
+const std::string kGivenNotWritten = std::string("the log was not written to ") + kGiven + ": ";
+
+const Case kCases[] = {
+    {"default: nothing there", nullptr, Nothing, Nothing, Nothing, 0, kLog, {}},
+    {"default: a symbolic link", nullptr, Nothing, SymbolicLink, Nothing, 0, kFresh,
+     {kUsualNotWritten + "a link"}},
+    {"default: a hard link", nullptr, Nothing, HardLink, Nothing, 0, kFresh,
+     {kUsualNotWritten + "a file with another name"}},
+    {"default: another account's file", nullptr, Nothing, OthersFile, Nothing, 0, kFresh,
+     {kUsualNotWritten + "a file of another account"}},
+    {"default: a folder", nullptr, Nothing, Folder, Nothing, 0, kFresh,
+     {kUsualNotWritten + "not a file"}},
+    {"default: cannot be opened", nullptr, Nothing, Unopenable, Nothing, 0, kFresh,
+     {kUsualNotWritten + "a file that cannot be opened"}},
+    {"default: both names taken", nullptr, Nothing, SymbolicLink, OthersFile, 0, "", {}},
+    {"given: nothing there", kGiven, Nothing, Nothing, Nothing, 0, kGiven, {}},
+    {"given: an earlier run's log", kGiven, EarlierLog, Nothing, Nothing, 0, kGiven, {}},
+    {"given: a symbolic link", kGiven, SymbolicLink, Nothing, Nothing, kRefused, kLog,
+     {kGivenNotWritten + "a link" + kRefusedTail}},
+    {"given: a hard link", kGiven, HardLink, Nothing, Nothing, kRefused, kLog,
+     {kGivenNotWritten + "a file with another name" + kRefusedTail}},
+    {"given: another account's file", kGiven, OthersFile, Nothing, Nothing, kRefused, kLog,
+     {kGivenNotWritten + "a file of another account" + kRefusedTail}},
+    {"given: a folder", kGiven, Folder, Nothing, Nothing, kRefused, kLog,
+     {kGivenNotWritten + "not a file" + kRefusedTail}},
+    // Nothing can be written there, so nothing is written through: the run goes on
+    // without a log, as with any log that cannot be written.
+    {"given: cannot be opened", kGiven, Unopenable, Nothing, Nothing, 0, "", {}},
+    {"given and default: hard links", kGiven, HardLink, HardLink, Nothing, kRefused, kFresh,
+     {kUsualNotWritten + "a file with another name",
+      kGivenNotWritten + "a file with another name" + kRefusedTail}},
 };
 
-TEST_F(SilentSetup, ThePlantedDefaultLogIsNeverWrittenThrough) {
-    const char* const fresh = "C:\\WINDOWS\\TEMP\\RT450-77.log";
-    for (const PlantedLogCase& row : kPlantedLogs) {
-        SCOPED_TRACE(std::string(row.logPath) + " " + row.note);
+}  // namespace planted
+
+TEST_F(SilentSetup, NoLogIsWrittenThroughWhatAnotherAccountPlanted) {
+    for (const planted::Case& row : planted::kCases) {
+        SCOPED_TRACE(row.what);
         fake::SetFlags(0, 0, 0);
         fake::FakeSystem machine;
         fake::FakeUnattendedSystem services(machine);
         MakePackagedMachine(machine, Host::Win7x86);
+        // An earlier install: a refused run leaves it as it was.
+        AddEarlierInstall(machine);
+        machine.AddFile(planted::kVictim, planted::kVictimBytes);
+        machine.SetOwner(planted::kVictim, "victim");
         services.processId = 77;
-        if (row.atUsualName != sys::LogFileState::Missing)
-            services.planted[kLog] = row.atUsualName;
-        if (row.atFreshName != sys::LogFileState::Missing)
-            services.planted[fresh] = row.atFreshName;
+        if (row.given != nullptr) row.atGiven(machine, services, row.given);
+        row.atUsual(machine, services, kLog);
+        row.atFresh(machine, services, planted::kFresh);
+        std::vector<std::string> args = {"/port:lpt1"};
+        if (row.given != nullptr) args.push_back(std::string("/log:") + row.given);
 
-        EXPECT_EQ(silent::RunSilentSetup(machine, services, {"/port:lpt1"}),
-                  silent::kExitSuccess);
+        EXPECT_EQ(silent::RunSilentSetup(machine, services, args), row.exitCode);
 
-        for (const char* path : {kLog, fresh}) {
-            const bool written = machine.FileExists(path);
-            EXPECT_EQ(written, std::string(path) == row.logPath) << path;
+        EXPECT_EQ(machine.FileBytes(planted::kVictim), planted::kVictimBytes);
+        for (const char* path : {row.given, kLog, planted::kFresh}) {
+            if (path == nullptr || std::string(path) == row.logPath) continue;
+            const auto file = machine.OpenFileObject(path);
+            const bool untouched = file == nullptr || file->bytes.empty() ||
+                                   file->bytes.find("exit code") == std::string::npos;
+            EXPECT_TRUE(untouched) << path;
         }
+        if (row.exitCode == silent::kExitLogRefused) ExpectEarlierInstallKept(machine);
         if (*row.logPath == '\0') continue;
         const std::string bytes = machine.FileBytes(row.logPath);
-        EXPECT_NE(bytes.find("  [77]  end      exit code 0: success\r\n"), std::string::npos);
-        const std::string note = std::string("the log was not written to ") + kLog + ": " + row.note;
-        EXPECT_EQ(bytes.find(note) != std::string::npos, *row.note != '\0');
+        EXPECT_NE(bytes.find("  [77]  end      exit code " + std::to_string(row.exitCode) + ": "),
+                  std::string::npos);
+        std::vector<std::string> notes;
+        std::istringstream lines(bytes);
+        for (std::string line; std::getline(lines, line);) {
+            const std::size_t at = line.find("  start    the log was not written to ");
+            if (at != std::string::npos) notes.push_back(line.substr(at + 11, line.size() - at - 12));
+        }
+        EXPECT_EQ(notes, row.notes);
     }
     fake::SetFlags(0, 0, 0);
+}
+
+// The name of the log that another account turns into a hard link to a file of its own
+// while the run writes (on Windows the run's open keeps it from being deleted or moved,
+// but not every folder lets the run hold it so): the lines still go to the file opened,
+// and none reaches the other one.
+TEST_F(SilentSetup, TheLogIsWrittenThroughTheFileItOpenedWhateverBecomesOfItsName) {
+    fake::MakeHost(system, Host::Win7x86);
+    fake::AddWholePackage(system);
+    const char* const victim = "C:\\Users\\victim\\notes.txt";
+    system.AddFile(victim, "the victim's notes\r\n");
+    std::shared_ptr<fake::FakeSystem::File> opened;
+    const auto commands = system.onProcessStart;
+    system.onProcessStart = [&](const std::string& commandLine) {
+        if (opened == nullptr) {
+            opened = system.OpenFileObject(kLog);
+            system.RemoveFile(kLog);
+            system.AddHardLink(kLog, victim);
+        }
+        commands(commandLine);
+    };
+
+    EXPECT_EQ(Run({"/port:lpt1"}), silent::kExitSuccess);
+
+    EXPECT_EQ(system.FileBytes(victim), "the victim's notes\r\n");
+    ASSERT_NE(opened, nullptr);
+    EXPECT_NE(opened->bytes.find("  end      exit code 0: success\r\n"), std::string::npos);
 }
 
 // A log of this account's at the usual name is appended to, by a later run too, each
@@ -1687,6 +1816,25 @@ TEST(SilentUninstall, TheCheckSeesEveryStagedInfOfTheSystemsInfFolder) {
         EXPECT_EQ(seen.what, row.what);
         EXPECT_EQ(seen.asClaimed, std::string(row.what) == "nothing of RT450 is left");
     }
+}
+
+// A failed call whose code the system has no text for: the lookup of the text fails
+// with an error of its own, and the logic still reads the code of the call that failed.
+TEST(LoggingSystem, AFailureWithoutSystemTextKeepsItsCode) {
+    fake::FakeSystem system;
+    fake::FakeUnattendedSystem unattended(system);
+    system.AddDirectory("C:\\logs");
+    silent::InstallLog log(system, unattended);
+    log.Open("C:\\logs\\rt450.log");
+    silent::LoggingSystem logged(system, log);
+    system.failMethod = "DeleteFile";
+
+    EXPECT_FALSE(logged.DeleteFile("C:\\pkg\\old.dll"));
+
+    EXPECT_EQ(logged.GetLastError(), fake::FakeSystem::kInjectedError);
+    EXPECT_NE(system.FileBytes("C:\\logs\\rt450.log")
+                  .find("deleting C:\\pkg\\old.dll failed: error 1117 (0x0000045D)\r\n"),
+              std::string::npos);
 }
 
 }  // namespace
