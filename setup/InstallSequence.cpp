@@ -137,6 +137,8 @@ bool InstallSequence::TakeSteps(InstallStepObserver& observer, InstallOutcome* o
     const std::vector<package::StagingPass> passes = package::StagingPasses();
     count = static_cast<int>(passes.size());
     if (!take(InstallStep::CheckPc, 0, [&] { return CheckPc(&pcCheckReport_); })) return false;
+    // A damaged package stops the run before the removal deletes a working printer.
+    if (!take(InstallStep::LookAtPackage, 0, [&] { return LookAtPackage(); })) return false;
     if (!take(InstallStep::RemovePrevious, 0,
               [&] { return RemovePreviousInstallations(removal); }))
         return false;
@@ -160,7 +162,7 @@ namespace {
 
 // The window program's run: progress along the steps, and quit posted after a failed
 // one so that the later modal loops close at once; only a PC that cannot take the
-// printer ends it before the removal.
+// printer or a damaged package ends it, before the removal.
 class WindowRun : public InstallStepObserver {
 public:
     explicit WindowRun(sys::UiPort& ui) : ui_(ui) {}
@@ -182,6 +184,7 @@ public:
         if (result != 0) return true;
         switch (step) {
         case InstallStep::CheckPc:
+        case InstallStep::LookAtPackage:
             ui_.ShowProgress(sys::RunStep::Finished, 1, 1);
             ui_.PostQuit();
             return false;

@@ -50,6 +50,9 @@ public:
     // every name, and adds up the failed uninstalls of all of them.
     int RemovePreviousInstallations(RemovalRequest* request = nullptr);
     int VerifyPackageFiles();
+    // The package folder as the install will need it, looked at before anything
+    // changes: the verify step's check, with its box.
+    int LookAtPackage() { return VerifyPackageFiles(); }
     // One staging pass (package::StagingPasses gives them in order): the destination
     // into m_stagingDir, then the driver files into it.
     int StagePass(package::StagingPass pass);

@@ -8,6 +8,8 @@ namespace setup {
 enum class InstallStep {
     ClassifyHost,    // never fails
     CheckPc,         // fails when something keeps this PC from the printer
+    LookAtPackage,   // read only, before any change: fails when a file of the package
+                     // folder is missing
     RemovePrevious,  // fails when a deletion command of the model could not start
     VerifyPackage,   // fails when a file of the package folder is missing
     StagePass,       // once per staging pass; fails when its copy failed

@@ -98,6 +98,10 @@ public:
                                            const std::string& fullInfPath,
                                            uint32_t installFlags) override;
     bool DiInstallDriver(const std::string& fullInfPath) override;
+    // The look at the package's signature tells what it found itself.
+    bool SetupVerifyInfFile(const std::string& fullInfPath) override {
+        return inner_.SetupVerifyInfFile(fullInfPath);
+    }
     // Taken before the log is opened, so nothing to log here.
     sys::RunLockState TakeRunLock() override { return inner_.TakeRunLock(); }
 

@@ -6,6 +6,7 @@
 #include "host/Platform.h"
 #include "package/Package.h"
 #include "package/SignatureFailure.h"
+#include "package/SignatureLook.h"
 #include "package/StagingDestinations.h"
 #include "setup/DriverInstallation.h"
 #include "setup/InstallSequence.h"
@@ -26,6 +27,11 @@
 namespace silent {
 
 namespace {
+
+const char* const kUntrustedPackageText =
+    "the driver package's signature is not trusted on this PC: make it trust the "
+    "publisher's certificate (Trusted Root Certification Authorities and Trusted "
+    "Publishers), then run again";
 
 const char* const kUsageLines[] = {
     "RT450 printer driver - unattended installer",
@@ -156,6 +162,9 @@ private:
     // Whether this PC can take the printer, by the checks just made; the code of the
     // first thing that keeps it from the printer otherwise.
     bool PcCanTakeThePrinter(int canTake);
+    // Whether the package will install as far as a look that changes nothing can tell:
+    // all its files there, and on 64-bit Windows a signature that this PC trusts.
+    bool PackageWillInstall(int filesThere);
     // 0 when the removal can be done; else the code of the first thing that keeps it
     // from being done. A PC that could not take the printer may still have one to
     // remove: only the spooler and the rights count.
@@ -225,6 +234,29 @@ bool Run::PcCanTakeThePrinter(int canTake) {
     return false;
 }
 
+bool Run::PackageWillInstall(int filesThere) {
+    if (filesThere == 0)
+        return StopWith(kExitDamagedPackage,
+                        "a file of the package folder is missing; nothing was changed");
+    if (host::CurrentHostClass() != host::HostClass::Host64) return true;
+    const std::string inf =
+        logged_.GetFullPathName(package::InfPath(package::ChooseVariant()));
+    const package::SignatureLook look = package::LookAtSignature(logged_, inf);
+    switch (look.seen) {
+    case package::SignatureSeen::Trusted:
+    case package::SignatureSeen::NotAsked: return true;
+    case package::SignatureSeen::CannotTell:
+        log_.Write("could not check the signature of " + inf + ", taken as no obstacle: " +
+                   DescribeError(logged_, look.error));
+        return true;
+    case package::SignatureSeen::NotTrusted:
+        log_.Write("the signature of " + inf + ": " + DescribeError(logged_, look.error));
+        return StopWith(kExitSignatureNotTrusted,
+                        std::string(kUntrustedPackageText) + "; nothing was changed");
+    }
+    return true;
+}
+
 int Run::Verified(int code) {
     if (code != kExitSuccess && code != kExitWaitingForUsbDevice) return code;
     Step("check", "looking at what the run left");
@@ -249,6 +281,7 @@ bool Run::BeforeStep(setup::InstallStep step, int pass, int) {
     switch (step) {
     case setup::InstallStep::ClassifyHost: Step("host", "classifying the host"); break;
     case setup::InstallStep::CheckPc: BeginChecks(); break;
+    case setup::InstallStep::LookAtPackage: log_.SetStep("package"); break;
     // The marker goes right before the first change: a PC that cannot take the printer
     // keeps it, and a run that fails after this leaves none.
     case setup::InstallStep::RemovePrevious:
@@ -273,6 +306,7 @@ bool Run::AfterStep(setup::InstallStep step, int result) {
     switch (step) {
     case setup::InstallStep::ClassifyHost: log_.Write(HostDescription()); return true;
     case setup::InstallStep::CheckPc: return PcCanTakeThePrinter(result);
+    case setup::InstallStep::LookAtPackage: return PackageWillInstall(result);
     case setup::InstallStep::RemovePrevious:
         return result != 0 ||
                StopWith(kExitCommandNotStarted, "a deletion command for RT450 did not start");
@@ -305,10 +339,7 @@ int Run::Install() {
     if (code == kExitSignatureNotTrusted ||
         ((code == kExitInfStagingFailed || code == kExitUsbUpdateFailed) &&
          package::IsSignatureFailure(logged_.StagingError())))
-        return Failed(kExitSignatureNotTrusted,
-                      "the driver package's signature is not trusted on this PC: make it "
-                      "trust the publisher's certificate (Trusted Root Certification "
-                      "Authorities and Trusted Publishers), then run again");
+        return Failed(kExitSignatureNotTrusted, kUntrustedPackageText);
     return Verified(code);
 }
 

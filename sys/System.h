@@ -278,6 +278,12 @@ public:
                                                    uint32_t installFlags) = 0;
     // DiInstallDriverA(NULL, infPath, 0, NULL): stage the package in the driver store.
     virtual bool DiInstallDriver(const std::string& fullInfPath) = 0;
+    // SetupVerifyInfFileA(infPath, NULL, NULL): whether the catalog that the INF names
+    // signs it for this PC, asked without installing anything. A package signed with
+    // Authenticode fails either way, with ERROR_AUTHENTICODE_TRUSTED_PUBLISHER when this
+    // PC trusts its publisher. Looked up at run time: where setupapi lacks it (Wine) the
+    // call fails with ERROR_PROC_NOT_FOUND.
+    virtual bool SetupVerifyInfFile(const std::string& fullInfPath) = 0;
 
     // --- the run lock
     // Takes the one lock of an install run, shared by setup.exe and SilentSetup.exe and

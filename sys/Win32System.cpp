@@ -835,6 +835,11 @@ bool Win32System::DiInstallDriver(const std::string& fullInfPath) {
            diInstallDriver(nullptr, fullInfPath.c_str(), 0, nullptr) != FALSE;
 }
 
+bool Win32System::SetupVerifyInfFile(const std::string& fullInfPath) {
+    const auto verify = setupapi.Find<decltype(&::SetupVerifyInfFileA)>("SetupVerifyInfFileA");
+    return verify != nullptr && verify(fullInfPath.c_str(), nullptr, nullptr) != FALSE;
+}
+
 // --- the run lock
 
 RunLockState Win32System::TakeRunLock() { return runLock_.Take(); }

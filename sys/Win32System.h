@@ -80,6 +80,7 @@ public:
     // DiInstallDriverA exists from Windows Vista on and is looked up at run time; where
     // it is missing the call fails with ERROR_PROC_NOT_FOUND.
     bool DiInstallDriver(const std::string& fullInfPath) override;
+    bool SetupVerifyInfFile(const std::string& fullInfPath) override;
 
     RunLockState TakeRunLock() override;
 

@@ -43,4 +43,5 @@
 #undef SetFileAttributes
 #undef SetupCopyOEMInf
 #undef SetupUninstallOEMInf
+#undef SetupVerifyInfFile
 #undef UpdateDriverForPlugAndPlayDevices

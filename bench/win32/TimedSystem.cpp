@@ -198,6 +198,9 @@ bool TimedSystem::UpdateDriverForPlugAndPlayDevices(const std::string& hardwareI
 bool TimedSystem::DiInstallDriver(const std::string& fullInfPath) {
     return Timed("DiInstallDriver", [&] { return inner_.DiInstallDriver(fullInfPath); });
 }
+bool TimedSystem::SetupVerifyInfFile(const std::string& fullInfPath) {
+    return Timed("SetupVerifyInfFile", [&] { return inner_.SetupVerifyInfFile(fullInfPath); });
+}
 
 sys::RunLockState TimedSystem::TakeRunLock() {
     return Timed("TakeRunLock", [&] { return inner_.TakeRunLock(); });

@@ -86,6 +86,7 @@ public:
                                            const std::string& fullInfPath,
                                            uint32_t installFlags) override;
     bool DiInstallDriver(const std::string& fullInfPath) override;
+    bool SetupVerifyInfFile(const std::string& fullInfPath) override;
     sys::RunLockState TakeRunLock() override;
 
 private:

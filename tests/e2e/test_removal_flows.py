@@ -16,7 +16,7 @@ from harness.case import E2eTestCase, cases
 from harness.context import context
 from harness.host import BIN
 from installer import (APP_NAME, IDC_INSTALL, IDC_PORT_BUTTON, INFO_CAPTION,
-                       INSTALL_TIMEOUT_MS, MAIN_CAPTION, PORT_CAPTION,
+                       INSTALL_TIMEOUT_MS, MAIN_CAPTION, MISSING_FILE_CAPTION, PORT_CAPTION,
                        PROCESS_START_FAILED_TEXT, USB_HARDWARE_ID,
                        answer_box, choose_port, set_protected_print_policy, setup_script)
 
@@ -106,6 +106,24 @@ class RemovalCase(E2eTestCase):
         listed = self.spooler(host, "list")
         self.check_equal((sorted(listed["printers"]), listed["drivers"]),
                          (sorted(printers), [driver]), "spooler before the run")
+
+    def arrange_earlier_install(self, host):
+        """What an earlier installation left: the driver with the printer COPY_1 on it,
+        its staged INF and the record file naming it. Returns the INF's bytes."""
+        self.add_printers(host, MODEL, [COPY_1])
+        earlier_inf = foreign_inf(MODEL)
+        (host.path(INF_DIR) / "oem3.inf").write_bytes(earlier_inf)
+        (host.path(INF_DIR) / RECORD_FILE).write_bytes(b"oem3.inf")
+        return earlier_inf
+
+    def check_earlier_install_kept(self, host, earlier_inf):
+        """The earlier installation is all there, and no command was started."""
+        listed = self.spooler(host, "list")
+        self.check_equal((listed["printers"], listed["drivers"]), ([COPY_1], [MODEL]),
+                         "spooler after the refused run")
+        self.check_equal((self.inf_file(host, "oem3.inf"), self.inf_file(host, RECORD_FILE)),
+                         (earlier_inf, b"oem3.inf"), "the earlier INF and its record")
+        self.check_equal(host.commands(), [], "printer-setup commands started")
 
     def install(self, host, removal_ms=INSTALL_TIMEOUT_MS):
         """One run of setup.exe to its success box, USB chosen; removal_ms bounds the
@@ -310,15 +328,34 @@ class ProtectedPrintPolicy(RemovalCase):
         # protected print mode and takes the printer as always. So the value alone
         # shows no box: the run removes what the earlier installation left and installs.
         host = self.open_arranged_host("win10-64")
-        self.add_printers(host, MODEL, [COPY_1])
-        (host.path(INF_DIR) / "oem3.inf").write_bytes(foreign_inf(MODEL))
-        (host.path(INF_DIR) / RECORD_FILE).write_bytes(b"oem3.inf")
+        self.arrange_earlier_install(host)
         self.check_equal(set_protected_print_policy(host, 1), 0, "the policy value set")
 
         run = self.install(host)
         self.check_equal(run.uninstalled, [("oem3.inf", SUOI_FORCEDELETE)],
                          "INF uninstalls of the run under the policy")
         self.check_true(self.recorded_command_lines(host), "deletion commands started")
+
+
+class DamagedPackageBesideAnEarlierInstall(RemovalCase):
+    def test_missing_file_keeps_every_printer(self):
+        # The package folder is looked at before the removal: the verification box, and
+        # the run ends with what the earlier installation left all there.
+        host = self.open_arranged_host("win10-64")
+        host.remove(r"C:\dist\amd64\UNIDRV.HLP")
+        earlier_inf = self.arrange_earlier_install(host)
+
+        run = host.robot(setup_script(f"click {IDC_INSTALL}", *answer_box(MISSING_FILE_CAPTION),
+                                      f"exit {INSTALL_TIMEOUT_MS}"), timeout=RUN_TIMEOUT_S)
+        self.check_robot(run)
+        self.check_equal(self.check_ended_by_itself(run), 0, "setup.exe exit code")
+        self.check_equal([(d.caption, d.text, d.icon, d.closed_by) for d in host.dialogs(run)],
+                         [(MAIN_CAPTION, None, None, "itself"),
+                          (MISSING_FILE_CAPTION, r".\amd64\UNIDRV.HLP", "information",
+                           "robot")],
+                         "dialogs: (caption, text, icon, closed by)")
+        self.check_earlier_install_kept(host, earlier_inf)
+
 
 # Eight staged INF files of 200 MB each: a run that held one of them whole, let alone
 # all, would run out of a 32-bit process's memory. Seven are one file under seven names

@@ -216,6 +216,16 @@ def message(text, caption=INFO_CAPTION):
     return f'message "{caption}": ' + text.replace("\n", "\\n")
 
 
+def damaged_package_lines(variant):
+    """The log's last lines of a run that finds UNIDRV.HLP missing from the package
+    folder before it changes anything."""
+    return [
+        ("package", message(source_path(variant, "UNIDRV.HLP"), caption=MISSING_FILE_CAPTION)),
+        ("package", "a file of the package folder is missing; nothing was changed"),
+        end_line(EXIT_DAMAGED_PACKAGE),
+    ]
+
+
 class SilentInstall(SilentCase):
     # host: what the double did for the driver command and the printer command (the
     # 32-bit hosts' driver command is the one that does nothing)
@@ -397,13 +407,8 @@ class SilentFailures(SilentCase):
         self.check_nothing_installed(host)
         for folder in facts.destinations:
             self.check_equal(host.added_files(folder), [], f"files added to {folder}")
-        lines = self.log(host)
-        self.check_equal(lines[-3:], [
-            ("verify", message(source_path(facts.variant, "UNIDRV.HLP"),
-                               caption=MISSING_FILE_CAPTION)),
-            ("verify", "a file of the package folder is missing"),
-            end_line(EXIT_DAMAGED_PACKAGE),
-        ], "the log's last lines")
+        self.check_equal(self.log(host)[-3:], damaged_package_lines(facts.variant),
+                         "the log's last lines")
         self.check_marker(host, None)
 
     # row: host, what the double is told, the exit codes of the driver command and the
@@ -837,6 +842,20 @@ class EarlierVersion(SilentCase, RemovalCase):
         listed = self.spooler(host, "drivers", "Windows NT x86")
         return {name: file for name, file in zip(listed["drivers"], listed["driver_files"])
                 if name == MODEL}
+
+
+class SilentDamagedPackage(SilentCase, RemovalCase):
+    def test_missing_file_keeps_every_printer(self):
+        # The package folder is looked at before the removal: 21, and what the earlier
+        # installation left is all there.
+        host = self.open_arranged_host("win10-64")
+        host.remove(rf"{DIST}\amd64\UNIDRV.HLP")
+        earlier_inf = self.arrange_earlier_install(host)
+        code, run = self.silent(host, rf"/port:lpt1 /log:{LOG}")
+        self.check_equal(code, EXIT_DAMAGED_PACKAGE, "exit code")
+        self.check_equal(self.log(host)[-3:], damaged_package_lines("amd64"),
+                         "the log's last lines")
+        self.check_earlier_install_kept(host, earlier_inf)
 
 
 class DeploymentRecipes(SilentCase):

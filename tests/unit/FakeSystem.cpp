@@ -710,6 +710,14 @@ bool FakeSystem::UpdateDriverForPlugAndPlayDevices(const std::string& hardwareId
     return true;
 }
 
+bool FakeSystem::SetupVerifyInfFile(const std::string& fullInfPath) {
+    calls.push_back("SetupVerifyInfFile " + fullInfPath);
+    if (Injected("SetupVerifyInfFile")) return false;
+    if (verifyInfError == kErrorProcNotFound) return Fail(kErrorProcNotFound);
+    if (!files_.count(Key(fullInfPath))) return Fail(sys::kErrorFileNotFound);
+    return verifyInfError == 0 || Fail(verifyInfError);
+}
+
 bool FakeSystem::DiInstallDriver(const std::string& fullInfPath) {
     calls.push_back("DiInstallDriver " + fullInfPath);
     if (Injected("DiInstallDriver")) return false;

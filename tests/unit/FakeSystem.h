@@ -123,6 +123,9 @@ public:
     // Run after an update that succeeded, e.g. to make the queue that Windows makes.
     std::function<void()> onDriverUpdated;
     bool hasDiInstallDriver = true;          // newdev.dll exports DiInstallDriverA
+    // What SetupVerifyInfFileA answers for an INF that is there: 0 for TRUE, else the
+    // error it fails with (ERROR_PROC_NOT_FOUND where setupapi lacks it).
+    uint32_t verifyInfError = 0;
     uint32_t diInstallDriverError = 0;       // 0: the pre-install succeeds
 
     // The run lock, as the real one answers: another run's holds it (183
@@ -241,6 +244,7 @@ public:
                                            const std::string& fullInfPath,
                                            uint32_t installFlags) override;
     bool DiInstallDriver(const std::string& fullInfPath) override;
+    bool SetupVerifyInfFile(const std::string& fullInfPath) override;
     sys::RunLockState TakeRunLock() override;
 
     // The key under which a path is stored: absolute, lower case, single backslashes.

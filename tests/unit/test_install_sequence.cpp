@@ -4,6 +4,7 @@
 
 #include "setup/InstallSequence.h"
 #include "tests/unit/HostFixture.h"
+#include "tests/unit/PrinterSetupDouble.h"
 
 namespace {
 
@@ -85,17 +86,21 @@ TEST_F(SequenceTest, StagingPassesAndEnvironmentPerHostClass) {
 
 TEST_F(SequenceTest, StepsRunInOrder) {
     Run(Host::Win7x86);
-    auto firstIndex = [&](const std::string& prefix) {
-        for (size_t i = 0; i < system.calls.size(); ++i)
+    auto firstIndex = [&](const std::string& prefix, size_t from = 0) {
+        for (size_t i = from; i < system.calls.size(); ++i)
             if (system.calls[i].rfind(prefix, 0) == 0) return i;
         return system.calls.size();
     };
     const size_t classify = firstIndex("IsWow64Process");
+    // The package folder is looked at before the removal changes anything, and
+    // verified again after it.
+    const size_t look = firstIndex("PathFileExists .\\i386w7\\");
     const size_t removal = firstIndex("EnumPrinters");
-    const size_t verify = firstIndex("PathFileExists .\\i386w7\\");
+    const size_t verify = firstIndex("PathFileExists .\\i386w7\\", removal);
     const size_t stage = firstIndex("CopyFile");
     const size_t install = firstIndex("SetupCopyOEMInf");
-    EXPECT_LT(classify, removal);
+    EXPECT_LT(classify, look);
+    EXPECT_LT(look, removal);
     EXPECT_LT(removal, verify);
     EXPECT_LT(verify, stage);
     EXPECT_LT(stage, install);
@@ -264,20 +269,32 @@ TEST_F(SequenceTest, FailedStagingPassPostsQuitAtOnce) {
     }
 }
 
-TEST_F(SequenceTest, MissingPackageFilePostsQuitAndTheRunGoesOnToUsb) {
+// A damaged package is found by a look before anything changes: the verify step's box,
+// the run ends with quit posted, and the earlier installation's printer, driver, staged
+// INF file and record file stay as they were.
+TEST_F(SequenceTest, ADamagedPackageStopsTheRunBeforeAnythingChanges) {
+    fake::UsePrinterSetupDouble(system);
+    system.printers = {"RT450"};
+    system.drivers = {"RT450"};
+    system.AddFile("c:\\windows\\inf\\RT450.txt", "oem5.inf");
+    system.AddFile("c:\\windows\\inf\\oem5.inf", "[Strings]\nModel=\"RT450\"\n");
     system.RemoveFile(".\\i386w7\\UNIDRV.HLP");
-    ui.portChoice = 76;  // never asked: the pending quit ends the dialog
+
     Run(Host::Win7x86);
-    ASSERT_GE(ui.boxes.size(), 2u);
+
+    ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, ".\\i386w7\\UNIDRV.HLP");
-    EXPECT_FALSE(ui.boxes[0].closedByQuit);
-    EXPECT_EQ(ui.boxes[1].text, "The system cannot find the file specified.\r\n");
-    EXPECT_TRUE(ui.boxes[1].closedByQuit);
-    EXPECT_EQ(ui.portDialogRuns, 1);
-    EXPECT_NE(std::find(ui.events.begin(), ui.events.end(), "port -1"), ui.events.end());
-    EXPECT_EQ(system.updateDriverCalls.size(), 1u);
-    // files 1 to 3 were copied before the missing one stopped the pass
-    EXPECT_EQ(system.CallsStartingWith("CopyFile").size(), 4u);
+    EXPECT_EQ(ui.boxes[0].caption, "安装文件受损：找不到文件");
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"box .\\i386w7\\UNIDRV.HLP", "quit"}));
+    EXPECT_EQ(ui.portDialogRuns, 0);
+    for (const char* change : {"CopyFile", "DeleteFile", "WriteFile", "CreateDirectory",
+                               "CreateProcess", "SetupCopyOEMInf", "SetupUninstallOEMInf",
+                               "UpdateDriverForPlugAndPlayDevices", "SetFileAttributes"})
+        EXPECT_EQ(system.CallsStartingWith(change), std::vector<std::string>{}) << change;
+    EXPECT_EQ(system.printers, std::vector<std::string>{"RT450"});
+    EXPECT_EQ(system.drivers, std::vector<std::string>{"RT450"});
+    EXPECT_TRUE(system.FileExists("c:\\windows\\inf\\oem5.inf"));
+    EXPECT_EQ(system.FileBytes("c:\\windows\\inf\\RT450.txt"), "oem5.inf");
 }
 
 TEST_F(SequenceTest, FailedRemovalOfTheModelPostsQuitOnceAndTheRunGoesOn) {

@@ -193,7 +193,7 @@ TEST_F(SilentSetup, LogOfAParallelInstallOnWindowsXp) {
               "RegSetValueEx SOFTWARE\\RT450 Printer Installer Version");
 }
 
-TEST_F(SilentSetup, LogOfADamagedPackageStopsAtTheCheck) {
+TEST_F(SilentSetup, LogOfADamagedPackageStopsBeforeAnythingChanges) {
     fake::MakeHost(system, Host::Win7x86);
     fake::AddWholePackage(system);
     system.RemoveFile(".\\i386w7\\UNIDRV.HLP");
@@ -209,18 +209,109 @@ TEST_F(SilentSetup, LogOfADamagedPackageStopsAtTheCheck) {
                   u8"host     classifying the host",
                   u8"host     Windows version 6.1, product type 1",
                   u8"host     32-bit Windows 7 or later, package folder i386w7",
-                  u8"marker   removing the detection marker",
-                  u8"marker   no detection marker HKLM\\SOFTWARE\\RT450 Printer Installer is "
-                  u8"left",
-                  u8"remove   removing what earlier installations left",
-                  u8"verify   checking the package folder",
-                  u8"verify   message \"安装文件受损：找不到文件\": .\\i386w7\\UNIDRV.HLP",
-                  u8"verify   a file of the package folder is missing",
+                  u8"package  message \"安装文件受损：找不到文件\": .\\i386w7\\UNIDRV.HLP",
+                  u8"package  a file of the package folder is missing; nothing was changed",
                   u8"end      exit code 21: damaged package: a file of the package folder is "
                   u8"missing",
               }));
-    // It stopped there: nothing staged, no INF, no command.
+    // It stopped there: nothing removed, staged or started.
     EXPECT_EQ(Changes(), std::vector<std::string>{});
+}
+
+// What a look that changes nothing foresees stops the run before the removal of an
+// earlier installation: a missing file of the package folder (both host kinds), and on
+// 64-bit Windows a package whose signature this PC does not trust. Columns: what the
+// case shows, the host, the file removed from the package ("" none), what the look at
+// the signature answers (0: trusted), the exit code, the log's last line before the end.
+struct ForeseenCase {
+    const char* what;
+    Host host;
+    const char* missing;
+    uint32_t signatureError;
+    int exitCode;
+    const char* lastLine;
+};
+
+const char* const kMissingLine =
+    u8"package  a file of the package folder is missing; nothing was changed";
+const char* const kUntrustedLine =
+    u8"package  the driver package's signature is not trusted on this PC: make it trust "
+    u8"the publisher's certificate (Trusted Root Certification Authorities and Trusted "
+    u8"Publishers), then run again; nothing was changed";
+
+const ForeseenCase kForeseen[] = {
+    {"32-bit: a missing file", Host::Win7x86, ".\\i386w7\\UNIDRV.HLP", 0,
+     silent::kExitDamagedPackage, kMissingLine},
+    {"64-bit: a missing file", Host::Win10x64, ".\\amd64\\ZORQ80-Series.dll", 0,
+     silent::kExitDamagedPackage, kMissingLine},
+    {"64-bit: the publisher not among the trusted ones", Host::Win10x64, "", 0xE0000242,
+     silent::kExitSignatureNotTrusted, kUntrustedLine},
+    {"64-bit: an untrusted root", Host::Win10x64, "", 0x800B0109,
+     silent::kExitSignatureNotTrusted, kUntrustedLine},
+    {"64-bit: no signature", Host::Win10x64, "", 0x800B0100, silent::kExitSignatureNotTrusted,
+     kUntrustedLine},
+};
+
+TEST_F(SilentSetup, WhatALookForeseesChangesNothing) {
+    for (const ForeseenCase& row : kForeseen) {
+        SCOPED_TRACE(row.what);
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        fake::FakeUnattendedSystem services(machine);
+        MakePackagedMachine(machine, row.host);
+        if (*row.missing != '\0') machine.RemoveFile(row.missing);
+        machine.verifyInfError = row.signatureError;
+        // The earlier installation that the removal would delete.
+        AddEarlierInstall(machine);
+        AddEarlierMarker(services);
+
+        EXPECT_EQ(silent::RunSilentSetup(machine, services, {"/port:lpt1"}), row.exitCode);
+
+        ExpectEarlierInstallKept(machine);
+        EXPECT_EQ(services.registry.count(kMarker), 1u);
+        const std::string bytes = machine.FileBytes(kLog);
+        EXPECT_NE(bytes.find(std::string(row.lastLine).substr(9) + "\r\n"), std::string::npos);
+    }
+    fake::SetFlags(0, 0, 0);
+}
+
+// A look that cannot tell, or a Windows without it, leaves the decision to the staging,
+// as before; 32-bit Windows may take a package it does not trust, and is not asked.
+// Columns: what the case shows, the host, what the look answers, the exit code, the
+// line that the log holds ("" none beyond the usual).
+TEST_F(SilentSetup, ALookThatCannotTellLeavesItToTheStaging) {
+    const struct {
+        const char* what;
+        Host host;
+        uint32_t signatureError;
+        const char* line;
+    } cases[] = {
+        {"an Authenticode publisher that this PC trusts", Host::Win10x64, 0xE0000241, ""},
+        {"no such call (Wine)", Host::Win10x64, sys::kErrorProcNotFound, ""},
+        {"the look fails", Host::Win10x64, 5,
+         "package  could not check the signature of C:\\pkg\\amd64\\ZORQ80-Series.INF, "
+         "taken as no obstacle: error 5 (0x00000005): Access is denied.\r\n"},
+        {"32-bit Windows is not asked", Host::Win7x86, 0xE0000242, ""},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        fake::SetFlags(0, 0, 0);
+        fake::FakeSystem machine;
+        fake::FakeUnattendedSystem services(machine);
+        MakePackagedMachine(machine, row.host);
+        machine.verifyInfError = row.signatureError;
+
+        EXPECT_EQ(silent::RunSilentSetup(machine, services, {"/port:lpt1"}),
+                  silent::kExitSuccess);
+
+        const std::string bytes = machine.FileBytes(kLog);
+        if (*row.line != '\0') {
+            EXPECT_NE(bytes.find(row.line), std::string::npos) << bytes;
+        }
+        EXPECT_EQ(machine.CallsStartingWith("SetupVerifyInfFile").size(),
+                  row.host == Host::Win10x64 ? 1u : 0u);
+    }
+    fake::SetFlags(0, 0, 0);
 }
 
 TEST_F(SilentSetup, LogOfAnUninstallThatNeedsAnAdministrator) {
@@ -343,9 +434,10 @@ const OutcomeCase kOutcomes[] = {
     {"copy fails", Host::Xp32, {"/port:lpt1"},
      [](auto& s, auto&) { s.failCopyTo = {"C:\\WINDOWS\\Driver Cache\\i386\\UNIDRV.DLL"}; },
      silent::kExitStagingFailed, "Access is denied.", false},
+    // Found before anything changes: the earlier marker stays.
     {"package file missing", Host::Win10x64, {"/port:lpt1"},
      [](auto& s, auto&) { s.RemoveFile(".\\amd64\\STDNAMES.GPD"); },
-     silent::kExitDamagedPackage, ".\\amd64\\STDNAMES.GPD", false},
+     silent::kExitDamagedPackage, ".\\amd64\\STDNAMES.GPD", true},
     {"deletion command does not start", Host::Win7x86, {"/port:lpt1"},
      [](auto& s, auto&) {
          s.printers = {"RT450"};
@@ -745,7 +837,11 @@ TEST_P(SilentFaultInjection, EachFaultEndsWithTheWindowProgramsMessagesAndACode)
         EXPECT_NE(std::string(silent::ExitCodeMeaning(code)), "unknown") << code;
         const bool succeeded =
             code == silent::kExitSuccess || code == silent::kExitWaitingForUsbDevice;
-        EXPECT_EQ(services.registry.count(kMarker) != 0, succeeded) << code;
+        // A run that stopped before its first change (a damaged package found by the
+        // look) keeps the earlier marker.
+        const bool unchanged =
+            machine.FileBytes(kLog).find("nothing was changed") != std::string::npos;
+        EXPECT_EQ(services.registry.count(kMarker) != 0, succeeded || unchanged) << code;
         if (code == silent::kExitSuccess) {
             EXPECT_TRUE(HasQueueOn(machine, parallel));
         }
@@ -782,15 +878,17 @@ INSTANTIATE_TEST_SUITE_P(HostClasses, SilentFaultInjection, fake::FaultInjection
                          fake::FaultInjectionHostName);
 
 // The marker of an earlier run goes first, before the run asks the spooler or changes
-// anything, so a run that then fails leaves none. Only the checks of the PC come before
-// it, and they only read: a PC that cannot take the printer keeps its marker.
+// anything, so a run that then fails leaves none. Only the checks of the PC and the look
+// at the package come before it, and they only read: a PC that cannot take the printer,
+// or a package that would not install, keeps its marker.
 TEST_F(SilentSetup, TheMarkerIsRemovedBeforeAnythingElseAndStaysGoneAfterAFailure) {
     fake::MakeHost(system, Host::Win7x64);
     fake::AddWholePackage(system);
-    system.RemoveFile(".\\amd64\\UNIDRV.DLL");
+    system.copyOemInfFails = true;
+    system.copyOemInfError = 5;
     AddEarlierMarker(unattended);
 
-    EXPECT_EQ(Run({"/port:lpt1"}), silent::kExitDamagedPackage);
+    EXPECT_EQ(Run({"/port:lpt1"}), silent::kExitInfStagingFailed);
 
     EXPECT_EQ(unattended.registry.count(kMarker), 0u);
     const auto first = std::find_if(system.calls.begin(), system.calls.end(), [](const auto& c) {
