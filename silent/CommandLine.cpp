@@ -30,12 +30,15 @@ bool ParseArgument(const std::string& arg, Options& options, std::set<std::strin
         return false;
     }
 
-    if (name == "?" || name == "uninstall") {
+    if (name == "?" || name == "uninstall" || name == "msi") {
         if (hasValue) {
             reason = "takes no value";
             return false;
         }
-        options.action = name == "?" ? Action::Help : Action::Uninstall;
+        if (name == "msi")
+            options.forWindowsInstaller = true;
+        else
+            options.action = name == "?" ? Action::Help : Action::Uninstall;
         return true;
     }
     if (name == "port" || name == "log") {
@@ -86,7 +89,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     // The exit code answers for what was asked: usage beside an install or a removal
     // would answer 0 for a run that did nothing, so /? stands alone (but for /log).
     if (parsed.valid && seen.count("?") != 0 &&
-        (seen.count("uninstall") != 0 || seen.count("port") != 0)) {
+        (seen.count("uninstall") != 0 || seen.count("port") != 0 || seen.count("msi") != 0)) {
         parsed.valid = false;
         parsed.badArgument = FirstNamed(args, "?");
         parsed.reason = "/? stands alone: it shows the usage and does nothing else";

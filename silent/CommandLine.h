@@ -1,6 +1,6 @@
 #pragma once
 // The command line of the unattended installer, in the conventions of Windows
-// installers: /port:usb | /port:lpt1, /log:<file>, /uninstall, /?. Switch names and
+// installers: /port:usb | /port:lpt1, /log:<file>, /uninstall, /msi, /?. Switch names and
 // port values are taken in any letter case, with '/' or '-' before them.
 
 #include <string>
@@ -17,6 +17,9 @@ struct Options {
     // its port dialog is confirmed without the parallel box ticked.
     Port port = Port::Usb;
     std::string logPath;  // empty: the default log in the temporary folder
+    // /msi: the caller is Windows Installer, which takes every exit code but 0 for a
+    // failure, so the success 20 is answered 0.
+    bool forWindowsInstaller = false;
 };
 
 struct ParsedCommandLine {

@@ -36,8 +36,8 @@ const char* const kUntrustedPackageText =
 const char* const kUsageLines[] = {
     "RT450 printer driver - unattended installer",
     "",
-    "  SilentSetup.exe [/port:usb | /port:lpt1] [/log:<file>]",
-    "  SilentSetup.exe /uninstall [/log:<file>]",
+    "  SilentSetup.exe [/port:usb | /port:lpt1] [/log:<file>] [/msi]",
+    "  SilentSetup.exe /uninstall [/log:<file>] [/msi]",
     "  SilentSetup.exe /?",
     "",
     "It works in its own folder, wherever it is started from.",
@@ -46,6 +46,8 @@ const char* const kUsageLines[] = {
     "  /uninstall   remove the printer queues, drivers and staged INF files of this and",
     "               earlier installations, the record file and the detection marker",
     "  /log:<file>  the log, UTF-8 (default: RT450.log in the temporary folder)",
+    "  /msi         started by Windows Installer, which takes every code but 0 for a",
+    "               failure: 20 is answered 0 (the log keeps 20)",
     "  /?           this text",
     "",
     "Exit codes:",
@@ -479,7 +481,13 @@ int RunSilentSetup(sys::System& system, sys::UnattendedSystem& unattended,
     } catch (...) {
         code = run.Unexpected("not a standard exception");
     }
-    return Finish(log, code);
+    Finish(log, code);
+    if (parsed.options.forWindowsInstaller && code == kExitWaitingForUsbDevice) {
+        log.Write("answered 0 to Windows Installer, which counts every other code as a "
+                  "failure");
+        return kExitSuccess;
+    }
+    return code;
 }
 
 }  // namespace silent

@@ -64,6 +64,9 @@ const Case kCases[] = {
     {{"/?", "/port:lpt1"}, false, Action::Install, Port::Usb, "/?"},
     {{"/PORT:usb", "/?", "/log:h.log"}, false, Action::Install, Port::Usb, "/?"},
     {{"/?", "/?"}, false, Action::Install, Port::Usb, "/?"},
+    {{"/msi:yes"}, false, Action::Install, Port::Usb, "/msi:yes"},
+    {{"/msi", "-MSI"}, false, Action::Install, Port::Usb, "-MSI"},
+    {{"/msi", "/?"}, false, Action::Install, Port::Usb, "/?"},
     // The first wrong argument is named.
     {{"/x", "/y"}, false, Action::Install, Port::Usb, "/x"},
 };
@@ -90,6 +93,30 @@ TEST(SilentCommandLine, LogPathSurvivesAnotherWrongArgument) {
     const auto parsed = silent::ParseCommandLine({"/log:C:\\x.log", "/port:com1"});
     EXPECT_FALSE(parsed.valid);
     EXPECT_EQ(parsed.options.logPath, "C:\\x.log");
+}
+
+// /msi goes with either action and changes neither.
+TEST(SilentCommandLine, WindowsInstallerSwitchGoesWithEitherAction) {
+    // Columns: arguments; the action; the port; whether Windows Installer is the caller.
+    const struct {
+        std::vector<std::string> args;
+        Action action;
+        Port port;
+        bool forWindowsInstaller;
+    } cases[] = {
+        {{"/port:lpt1"}, Action::Install, Port::Parallel, false},
+        {{"/port:lpt1", "/msi"}, Action::Install, Port::Parallel, true},
+        {{"-MSI"}, Action::Install, Port::Usb, true},
+        {{"/msi", "/uninstall", "/log:u.log"}, Action::Uninstall, Port::Usb, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(silent::JoinArguments(c.args));
+        const auto parsed = silent::ParseCommandLine(c.args);
+        ASSERT_TRUE(parsed.valid);
+        EXPECT_EQ(parsed.options.action, c.action);
+        EXPECT_EQ(parsed.options.port, c.port);
+        EXPECT_EQ(parsed.options.forWindowsInstaller, c.forWindowsInstaller);
+    }
 }
 
 TEST(SilentCommandLine, JoinQuotesArgumentsWithBlanks) {

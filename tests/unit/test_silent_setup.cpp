@@ -1509,6 +1509,67 @@ using Holder = fake::FakeSystem::RunLockHolder;
 // keeps it from being had), the arguments, the exit code, and whether the run writes its
 // log. A run that finds the lock held writes none: the log at the usual name is the
 // running one's, which stays as that run left it.
+// Windows Installer takes every exit code but 0 for a failure: with /msi the success 20
+// is answered 0, and only that one. Columns: name, arguments, arrangement, the exit
+// code, the log's last lines.
+struct WindowsInstallerCase {
+    const char* name;
+    std::vector<std::string> args;
+    void (*arrange)(fake::FakeSystem&);
+    int exitCode;
+    std::vector<std::string> lastLines;
+};
+
+const WindowsInstallerCase kWindowsInstallerCases[] = {
+    {"staged for USB", {"/port:usb", "/msi"},
+     [](fake::FakeSystem& s) { s.updateDriverError = sys::kErrorNoSuchDevinst; },
+     silent::kExitSuccess,
+     {u8"end      exit code 20: driver staged; the printer installs when its USB cable is "
+      u8"plugged in",
+      u8"end      answered 0 to Windows Installer, which counts every other code as a "
+      u8"failure"}},
+    {"staged for USB, by hand", {"/port:usb"},
+     [](fake::FakeSystem& s) { s.updateDriverError = sys::kErrorNoSuchDevinst; },
+     silent::kExitWaitingForUsbDevice,
+     {u8"marker   wrote the detection marker HKLM\\SOFTWARE\\RT450 Printer Installer: "
+      u8"Version 1.0.0.1, Port USB",
+      u8"end      exit code 20: driver staged; the printer installs when its USB cable is "
+      u8"plugged in"}},
+    {"installed on LPT1:", {"/msi", "/port:lpt1"}, [](fake::FakeSystem&) {},
+     silent::kExitSuccess, {u8"end      exit code 0: success"}},
+    {"damaged package", {"/port:lpt1", "/msi"},
+     [](fake::FakeSystem& s) { s.RemoveFile(".\\i386w7\\UNIDRV.HLP"); },
+     silent::kExitDamagedPackage,
+     {u8"end      exit code 21: damaged package: a file of the package folder is missing"}},
+    {"another run holds the lock", {"/port:lpt1", "/msi"},
+     [](fake::FakeSystem& s) {
+         s.runLockHolder = fake::FakeSystem::RunLockHolder::AnotherRun;
+     },
+     silent::kExitAnotherInstallRunning, {}},
+    {"uninstall", {"/uninstall", "/msi"}, [](fake::FakeSystem&) {}, silent::kExitSuccess,
+     {u8"end      exit code 0: success"}},
+};
+
+TEST_F(SilentSetup, ForWindowsInstallerOnlyTwentyIsAnsweredZero) {
+    for (const WindowsInstallerCase& row : kWindowsInstallerCases) {
+        SCOPED_TRACE(row.name);
+        fake::FakeSystem machine;
+        fake::FakeUnattendedSystem services(machine);
+        MakePackagedMachine(machine, Host::Win7x86);
+        row.arrange(machine);
+
+        EXPECT_EQ(silent::RunSilentSetup(machine, services, row.args), row.exitCode);
+
+        std::vector<std::string> lines;
+        const std::string bytes = machine.FileBytes(kLog);
+        for (std::size_t at = bytes.find("  [4242]  "); at != std::string::npos;
+             at = bytes.find("  [4242]  ", at + 1))
+            lines.push_back(bytes.substr(at + 10, bytes.find("\r\n", at) - at - 10));
+        const std::size_t kept = std::min(lines.size(), row.lastLines.size());
+        EXPECT_EQ(std::vector<std::string>(lines.end() - kept, lines.end()), row.lastLines);
+    }
+}
+
 struct LockCase {
     const char* name;
     Holder holder;
