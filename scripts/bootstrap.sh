@@ -9,6 +9,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb x11-apps x11-utils xdotool imagemagick fontconfig fonts-noto-cjk locales
   python3 python3-pil python3-asn1crypto zip fonts-arphic-gbsn00lp osslsigncode openssl
+  msitools wixl
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # CI's check of the signing: a throwaway self-signed code-signing certificate (openssl),
-# a copy of the shipping folder signed with it by the packaging's own script, and
-# `osslsigncode verify` of every program and library that must carry a signature.
+# a copy of the shipping folder signed with it by the packaging's own script, its
+# Windows Installer package made again from the signed copy and signed as the packaging
+# does, and `osslsigncode verify` of every program, library, catalog and package that
+# must carry a signature.
 #
 #   scripts/check_signing.sh <dist-dir> <work-dir>
 #
@@ -29,6 +31,10 @@ openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/s
 
 cp -a -- "$dist" "$work/dist"
 RT450_SIGN_PFX=$work/signer.pfx RT450_SIGN_PASSWORD=$password "$top/scripts/sign_dist.sh" "$work/dist"
+version=$(msiinfo export "$dist/RT450.msi" Property | sed -nE 's/^ProductVersion\t([0-9.]+)\r?$/\1/p')
+"$top/scripts/msi/make_msi.sh" "$work/dist" "$version" "$work/dist/RT450.msi"
+RT450_SIGN_PFX=$work/signer.pfx RT450_SIGN_PASSWORD=$password \
+  "$top/scripts/sign_dist.sh" --package "$work/dist/RT450.msi"
 
 # Our own images must carry a valid signature; the placeholders stand in for files that
 # are not ours and must stay as they were.
@@ -36,7 +42,7 @@ status=0
 count=0
 for file in SilentSetup.exe setup.exe amd64/Setup64.exe amd64/ZORQ80-Series.dll \
             i386w7/ZORQ80-Series.dll i386/ZORQ80-Series.dll amd64/ZORQ80-Series.cat \
-            i386w7/ZORQ80-Series.cat i386/ZORQ80-Series.cat; do
+            i386w7/ZORQ80-Series.cat i386/ZORQ80-Series.cat RT450.msi; do
   if osslsigncode verify -CAfile "$work/cert.pem" -in "$work/dist/$file" >"$work/verify.log" 2>&1; then
     echo "signed and verified: $file"
     count=$((count + 1))
@@ -54,7 +60,8 @@ while IFS= read -r -d '' file; do
       *) osslsigncode verify -CAfile "$work/cert.pem" -in "$file" >/dev/null 2>&1 &&
            { echo "check_signing: $relative is signed but is not ours" >&2; status=1; } ;;
     esac
-  elif [[ "$relative" != *.cat ]] && ! cmp -s "$file" "$dist/$relative"; then
+  elif [[ "$relative" != *.cat && "$relative" != RT450.msi ]] &&
+       ! cmp -s "$file" "$dist/$relative"; then
     echo "check_signing: $relative changed but is no program" >&2
     status=1
   fi

@@ -8,14 +8,17 @@
 #   <out-dir>/amd64/   7 driver files, INF, catalog, Setup64.exe   (x64 resource DLL)
 #   <out-dir>/i386w7/  7 driver files, INF, catalog                (x86 resource DLL)
 #   <out-dir>/i386/    7 driver files, INF, catalog                (x86 resource DLL)
+#   <out-dir>/RT450.msi                         the unattended install as a Windows
+#                                               Installer package (scripts/msi)
 #
 # <out-dir> is emptied first, so a second run gives the same folder. The INF gets the
 # version the two builds were made with (their version.txt, from VERSION) and the date of
 # the sources (SOURCE_DATE_EPOCH, else the last commit) in DriverVer; each folder's
 # catalog lists the INF and the files it copies (driver/tools/make_catalog.py). Its
 # programs, libraries and catalogs are then signed when a certificate is given
-# (scripts/sign_dist.sh: without one it says so). With --zip the folder is also packed
-# into <out-dir>.zip beside it. Quiet unless something fails.
+# (scripts/sign_dist.sh: without one it says so), packed into RT450.msi with the same
+# version, which is signed in turn. With --zip the folder is also packed into
+# <out-dir>.zip beside it. Quiet unless something fails.
 #
 # The five files of the platform's universal printer driver (UNIDRV.DLL, UNIDRV.HLP,
 # UNIDRVUI.DLL, UNIRES.DLL, STDNAMES.GPD) are not ours to ship. Point RT450_UNIDRV_DIR
@@ -103,7 +106,8 @@ declare -A os_attributes=(
   [i386]=2:5.1,2:5.2,2:6.0
 )
 
-# The driver's version is the one the programs and the DLLs were built with; its date
+# The driver's and the MSI's version is the one the programs and the DLLs were built
+# with; the driver's date
 # that of the sources, so that the same sources give the same folder.
 for build in "$win32" "$win64"; do
   [ -f "$build/version.txt" ] || die "no version.txt in $build: configure that build first"
@@ -161,6 +165,9 @@ for variant in "${variants[@]}"; do
 done
 
 "$top/scripts/sign_dist.sh" "$out"
+# The package carries the signed programs, and is signed itself.
+"$top/scripts/msi/make_msi.sh" "$out" "$version" "$out/RT450.msi"
+"$top/scripts/sign_dist.sh" --package "$out/RT450.msi"
 
 if [ "$make_zip" = yes ]; then
   archive=$out.zip

@@ -3,7 +3,8 @@
 # of a copy of the shipping folder with a throwaway certificate and its verification
 # (the folder under test stays unsigned), an independent check of the driver catalogs
 # against the files they list and their reading by Wine's own catalog and set-up calls
-# (64-bit Wine, which runs everywhere), the unit tests (natively, under
+# (64-bit Wine, which runs everywhere), a check of the tables of the Windows Installer
+# package (msitools), the unit tests (natively, under
 # AddressSanitizer and UndefinedBehaviorSanitizer), a bounded fuzz pass over the
 # file-text handling, a check of the resources compiled into setup.exe, a test of these
 # scripts on a machine without 32-bit programs (with the checks that the documents' tables
@@ -53,6 +54,10 @@ echo "== the driver catalogs as the system's own calls see them (64-bit Wine)"
 python3 "$top/tests/catalogs/run_wine_catalogs.py" "$root/dist" \
   "$root/win64/tests/catalogs/catalog_probe.exe" "$root/wine-catalogs" | tee "$logs/wine-catalogs.log"
 tally "$logs/wine-catalogs.log"
+
+echo "== tables of the Windows Installer package"
+python3 "$top/tests/msi/check_msi.py" "$root/dist" | tee "$logs/msi.log"
+tally "$logs/msi.log"
 
 echo "== bounded fuzz pass"
 "$top/scripts/fuzz.sh" 15 "$root/fuzz"

@@ -28,6 +28,7 @@ STAND_INS = {
     "tests/catalogs/check_catalogs.py": "print('step: catalogs')\nprint('3 passed, 0 failed')\n",
     "tests/catalogs/run_wine_catalogs.py":
         "print('step: wine catalogs')\nprint('15 passed, 0 failed')\n",
+    "tests/msi/check_msi.py": "print('step: msi')\nprint('4 passed, 0 failed')\n",
     "tests/scripts/run_script_tests.py": "print('step: scripts')\nprint('2 passed, 0 failed')\n",
     "bench/bench.py": "print('step: bench')\n",
     "bin/ctest": "#!/bin/sh\necho 'step: unit'\necho '100% tests passed, 0 tests failed out of 3'\n",
@@ -91,13 +92,13 @@ class WithoutThirtyTwoBitPrograms(unittest.TestCase):
         status, lines = self.run_script("scripts/test.sh", self.refused)
         self.assertEqual(status, 0, "\n".join(lines))
         for step in ("bootstrap", "build", "imports", "signing", "unit", "catalogs",
-                     "wine catalogs", "fuzz", "resources", "scripts"):
+                     "wine catalogs", "msi", "fuzz", "resources", "scripts"):
             self.assertIn(f"step: {step}", lines)
         not_run = self.assert_not_run_block_last(lines)
         self.assertGreater(not_run, 0)
-        # 3 unit tests, 3 + 15 catalog checks, 7 resource checks and 2 script tests ran;
-        # the rest did not.
-        self.assertEqual(TOTAL.match(lines[-1]).groups(), ("30", "0", str(not_run)))
+        # 3 unit tests, 3 + 15 catalog checks, 4 package checks, 7 resource checks and 2
+        # script tests ran; the rest did not.
+        self.assertEqual(TOTAL.match(lines[-1]).groups(), ("34", "0", str(not_run)))
 
     def test_e2e_required_turns_not_run_into_a_failure(self):
         build = self.repo / "build"
@@ -119,7 +120,7 @@ class WithoutThirtyTwoBitPrograms(unittest.TestCase):
                 text = "\n".join(lines)
                 self.assertNotIn("NOT RUN", text)
                 self.assertIn("e2e: missing", text)
-                self.assertRegex(lines[-1], r"^total: 30 passed, [1-9]\d* failed, 0 skipped$")
+                self.assertRegex(lines[-1], r"^total: 34 passed, [1-9]\d* failed, 0 skipped$")
 
     def test_run_and_bench_commands_say_why_they_show_nothing(self):
         status, lines = self.run_script("scripts/run.sh", self.refused)
