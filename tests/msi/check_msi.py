@@ -66,10 +66,8 @@ INCLUDE_MAXIMUM = 512
 
 
 def build_version():
-    """The build's version, as the packaging takes it."""
-    text = (TOP / "res" / "setup.rc").read_text(encoding="utf-8")
-    found = re.search(r"^ *FILEVERSION +(\d+),(\d+),(\d+),(\d+)", text, re.M)
-    return ".".join(found.groups())
+    """The build's version: the file VERSION, which every built file takes."""
+    return (TOP / "VERSION").read_text(encoding="ascii").strip()
 
 
 class Package:

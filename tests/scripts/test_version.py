@@ -1,10 +1,10 @@
 """The version has one source, the file VERSION at the top of the repository (four
 numbers with dots): CMake makes from it the version records of the programs and of the
 driver's DLL and the detection marker's value, and the packaging writes it into
-DriverVer. This checks that what the build made says that version, that the documents
-name it, and that no other file of the repository spells it out. The built files are
-those of the shipping folder that scripts/build.sh made (RT450_DIST, default
-build/dist)."""
+DriverVer and the Windows Installer package's ProductVersion. This checks that what the
+build made says that version, that the documents name it, and that no other file of the
+repository spells it out. The built files are those of the shipping folder that
+scripts/build.sh made (RT450_DIST, default build/dist)."""
 
 import os
 import re
@@ -89,6 +89,11 @@ class TheVersion(unittest.TestCase):
                 inf = (DIST / folder / "ZORQ80-Series.INF").read_bytes().decode("ascii")
                 driver_version = re.search(r"^DriverVer=\d\d/\d\d/\d{4},(\S+)\r$", inf, re.M)
                 self.assertEqual(numbers(driver_version.group(1)), VERSION)
+        with self.subTest(file="RT450.msi"):
+            table = subprocess.run(["msiinfo", "export", str(DIST / "RT450.msi"), "Property"],
+                                   check=True, capture_output=True).stdout.decode("utf-8")
+            product_version = re.search(r"^ProductVersion\t(\S+)\r?$", table, re.M)
+            self.assertEqual(numbers(product_version.group(1)), VERSION)
 
 
 if __name__ == "__main__":

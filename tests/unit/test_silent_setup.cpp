@@ -1532,7 +1532,7 @@ const WindowsInstallerCase kWindowsInstallerCases[] = {
      [](fake::FakeSystem& s) { s.updateDriverError = sys::kErrorNoSuchDevinst; },
      silent::kExitWaitingForUsbDevice,
      {u8"marker   wrote the detection marker HKLM\\SOFTWARE\\RT450 Printer Installer: "
-      u8"Version 1.0.0.1, Port USB",
+      u8"Version " + std::string(silent::kMarkerVersion) + ", Port USB",
       u8"end      exit code 20: driver staged; the printer installs when its USB cable is "
       u8"plugged in"}},
     {"installed on LPT1:", {"/msi", "/port:lpt1"}, [](fake::FakeSystem&) {},
