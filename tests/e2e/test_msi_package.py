@@ -14,6 +14,7 @@ import shutil
 import subprocess
 from pathlib import Path, PureWindowsPath
 
+from exit_codes import CODES, meaning
 from harness.case import cases
 from harness.context import context
 from test_install_flows import HOSTS
@@ -33,6 +34,8 @@ MSIEXEC_CODE = r"C:\e2e\msiexec-code.txt"
 # Two msiexec runs at most per step, each waiting for SilentSetup.exe's whole run.
 MSIEXEC_TIMEOUT_S = 2 * RUN_TIMEOUT_MS // 1000 + 60
 
+EXIT_WAITING_FOR_USB = CODES["kExitWaitingForUsbDevice"]
+EXIT_NOT_AS_ASKED = CODES["kExitNotAsAsked"]
 ERROR_SUCCESS = 0
 ERROR_INSTALL_FAILURE = 1603
 # Wine's msiexec ends a package whose program action failed with ERROR_FUNCTION_FAILED.
@@ -182,8 +185,7 @@ class MsiInstall(MsiCase):
         self.check_marker(host, "USB")
         self.check_entry(host, properties)
         self.check_equal(self.silent_log(host)[-2:], [
-            ("end", "exit code 20: driver staged; the printer installs when its USB cable is "
-                    "plugged in"),
+            ("end", f"exit code {EXIT_WAITING_FOR_USB}: {meaning(EXIT_WAITING_FOR_USB)}"),
             ("end", "answered 0 to Windows Installer, which counts every other code as a "
                     "failure"),
         ], "the log's last lines")
@@ -203,7 +205,7 @@ class MsiInstall(MsiCase):
         lines = self.silent_log(host)
         self.check_log_has(lines, [
             ("start", "SilentSetup.exe /port:lpt1 /msi"),
-            ("end", "exit code 34: the commands ran, but the printer is not there as asked"),
+            ("end", f"exit code {EXIT_NOT_AS_ASKED}: {meaning(EXIT_NOT_AS_ASKED)}"),
             ("start", "SilentSetup.exe /uninstall /msi"),
             ("end", "exit code 0: success"),
         ])
